@@ -1,0 +1,103 @@
+# Wine environment for the tests and the demo: one prefix per build folder,
+# one private Xvfb display, one persistent wineserver. Source this file, then
+# call wine_env_up BUILD_DIR; afterwards WINEPREFIX, DISPLAY and the other
+# variables are exported and `wine_run PROGRAM ARGS...` runs a program.
+# Everything is guarded by a lock, so parallel CTest jobs share one setup.
+
+WINE64=/usr/lib/wine/wine64
+
+wine_env_vars() {
+    export WINEPREFIX="$1/wine/prefix"
+    export WINELOADER=$WINE64
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+    export WINE_STATE="$1/wine"
+}
+
+# The prefix holds the drive letters the tests use: R: an emulated CD-ROM drive
+# and S: an emulated removable drive, each backed by a folder under the build.
+wine_prefix_init() {
+    mkdir -p "$WINE_STATE/cdrom" "$WINE_STATE/floppy"
+    DISPLAY= wineboot --init </dev/null >/dev/null 2>&1 9>&-
+    wineserver -w
+    local reg="$WINE_STATE/init.reg"
+    cat > "$reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
+"Default"="1024x768"
+
+[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]
+"r:"="cdrom"
+"s:"="floppy"
+REG
+    $WINE64 regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
+    ln -sfn "$WINE_STATE/cdrom" "$WINEPREFIX/dosdevices/r:"
+    ln -sfn "$WINE_STATE/floppy" "$WINEPREFIX/dosdevices/s:"
+    wineserver -k 2>/dev/null
+    wineserver -w
+    touch "$WINE_STATE/prefix.ready"
+}
+
+winepath_of() {
+    printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\\\')"
+}
+
+wine_display_up() {
+    if [ -n "${WINE_USE_DISPLAY:-}" ]; then
+        export DISPLAY=$WINE_USE_DISPLAY
+        return
+    fi
+    local f="$WINE_STATE/display"
+    if [ -f "$f" ] && kill -0 "$(cut -d' ' -f2 "$f")" 2>/dev/null; then
+        export DISPLAY=":$(cut -d' ' -f1 "$f")"
+        return
+    fi
+    local fifo="$WINE_STATE/displayfd.$$"
+    rm -f "$fifo"; mkfifo "$fifo"
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" </dev/null >/dev/null 2>&1 9>&- &
+    local pid=$!
+    local num
+    read -r num < "$fifo"
+    rm -f "$fifo"
+    echo "$num $pid" > "$f"
+    export DISPLAY=":$num"
+}
+
+# The server and Wine's own services (device manager, desktop) are started
+# here with every descriptor detached: started by a test program they would
+# inherit its output pipe and keep CTest waiting for it to close.
+wine_server_up() {
+    wineserver -p </dev/null >/dev/null 2>&1 9>&-
+    "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+}
+
+wine_env_up() {
+    wine_env_vars "$1"
+    mkdir -p "$WINE_STATE"
+    (
+        flock 9
+        [ -f "$WINE_STATE/prefix.ready" ] || wine_prefix_init
+        wine_display_up
+        wine_server_up
+    ) 9>"$WINE_STATE/lock"
+    wine_display_up
+}
+
+# Stops the wineserver and the private display of this build folder.
+wine_env_down() {
+    wine_env_vars "$1"
+    wineserver -k 2>/dev/null
+    local f="$WINE_STATE/display"
+    if [ -f "$f" ]; then
+        kill "$(cut -d' ' -f2 "$f")" 2>/dev/null
+        rm -f "$f"
+    fi
+}
+
+wine_run() {
+    "$WINE64" "$@"
+}
