@@ -1,10 +1,16 @@
 # Helpers shared by the folders' CMakeLists.
 
-# kproduct(target): product code flags (no exceptions, no RTTI, warnings as errors).
+# kproduct(target): product code flags (no exceptions, no RTTI, warnings as
+# errors). Product binaries (executables and DLLs) on Windows link no C++
+# library and no static C runtime: msvcrt.dll and the system DLLs only, with
+# the heap operators of foundation/newdelete.cpp.
 function(kproduct target)
   target_compile_options(${target} PRIVATE ${KPRODUCT_FLAGS})
-  if(KWIN)
+  get_target_property(type ${target} TYPE)
+  if(KWIN AND NOT type STREQUAL "STATIC_LIBRARY")
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/newdelete.cpp)
     target_link_options(${target} PRIVATE ${KPRODUCT_LINK})
+    set_target_properties(${target} PROPERTIES LINKER_LANGUAGE C)
   endif()
 endfunction()
 

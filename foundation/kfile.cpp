@@ -76,6 +76,8 @@ void kFile::dump(long n) {
     kBuffer block((unsigned long)n);
     if (!block.pointer() || !read(block.pointer(), (unsigned long)n))
         return;
+    // The C runtime refuses a write straight after a read on one stream.
+    fseek(stream, 0, SEEK_CUR);
     const unsigned char* bytes = (const unsigned char*)block.pointer();
     for (long o = 0; o < n; o += 16) {
         long k = n - o < 16 ? n - o : 16;
@@ -88,11 +90,12 @@ void kFile::dump(long n) {
         }
         printf((char*)"  ");
         for (long c = 0; c < 16; c++) {
-            unsigned char b = bytes[o + c];
-            if (c >= k)
+            if (c >= k) {
                 printf((char*)"X");
-            else
-                printf((char*)"%c", b >= 0x20 && b <= 0x7E ? b : '.');
+                continue;
+            }
+            unsigned char b = bytes[o + c];
+            printf((char*)"%c", b >= 0x20 && b <= 0x7E ? b : '.');
         }
         printf((char*)"\n");
     }
