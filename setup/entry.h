@@ -7,6 +7,6 @@
 int start_up(SetupInfo* info, HINSTANCE instance, char* command_line);
 // Runs the mode chosen at start-up; its result is the exit code.
 int dispatch(SetupInfo* info);
-// Unloads the script; after a successful start-up also deletes the files
-// unpacked at start-up and removes the folder named by "_ktdp".
+// Unloads the script and deletes the files unpacked at start-up; after a
+// successful start-up also removes the folder that "_ktdp" names.
 void shut_down(SetupInfo* info, int started);

@@ -131,9 +131,9 @@ void shut_down(SetupInfo* info, int started) {
         FreeLibrary(info->script_library);
         info->script_library = nullptr;
     }
+    delete_extracted(info);
     if (!started)
         return;
-    delete_extracted(info);
     Sleep(1000);
     remove_leftover_folder();
 }

@@ -81,8 +81,10 @@ int unpack_archive(char* archive, char* folder, int overwrite, kPtrVector<kStrin
                 return -1;
             continue;
         }
-        if (!write_member(in, data_size, path.text))
+        if (!write_member(in, data_size, path.text)) {
+            remove(path.text);  // never leave a file cut short behind
             return -1;
+        }
         if (written)
             append_path(written, path.text);
     }

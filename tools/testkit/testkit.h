@@ -59,18 +59,15 @@ void press(HWND dialog, int id);
 // Saves what the window shows on the screen as a PNG file.
 bool save_png(HWND window, const std::string& path);
 
-// The emulated CD-ROM drive R: of the test prefix: insert gives it a volume
-// label, eject takes the label away. The drive is always left ejected.
-class CdDrive {
-public:
-    CdDrive();
-    ~CdDrive();
-    CdDrive(const CdDrive&) = delete;
-    CdDrive& operator=(const CdDrive&) = delete;
-    bool insert(const std::string& label);
-    void eject();
+// The emulated CD-ROM drive R: of the test prefix. Its volume label is fixed
+// when Wine's services start (Wine's mount manager reads it once and keeps
+// it), so tests cannot swap discs: they change which labels they accept.
+struct CdDrive {
     static const char* root() { return "R:\\"; }
     static int index() { return 'R' - 'A'; }
+    static const char* label() { return "VANTREL_TEST_CD"; }
+    // True when the drive is a CD-ROM drive showing label().
+    static bool ready();
 };
 
 }  // namespace testkit

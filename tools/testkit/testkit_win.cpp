@@ -2,6 +2,7 @@
 #include "testkit.h"
 #include <zlib.h>
 #include <stdio.h>
+#include <string.h>
 #include <vector>
 
 namespace testkit {
@@ -278,24 +279,12 @@ bool save_png(HWND window, const std::string& path) {
     return ok;
 }
 
-// Wine reads the label of an emulated CD from ".windows-label" in the
-// drive's root at each query; without the file the drive has no label.
-static const char kLabelFile[] = "R:\\.windows-label";
-
-CdDrive::CdDrive() {
-    eject();
-}
-
-CdDrive::~CdDrive() {
-    eject();
-}
-
-bool CdDrive::insert(const std::string& label) {
-    return write_file(kLabelFile, label);
-}
-
-void CdDrive::eject() {
-    DeleteFileA(kLabelFile);
+bool CdDrive::ready() {
+    char seen[MAX_PATH + 1] = "";
+    if (GetDriveTypeA(root()) != DRIVE_CDROM)
+        return false;
+    GetVolumeInformationA(root(), seen, sizeof seen, nullptr, nullptr, nullptr, nullptr, 0);
+    return strcmp(seen, label()) == 0;
 }
 
 }  // namespace testkit

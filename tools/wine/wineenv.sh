@@ -16,8 +16,14 @@ wine_env_vars() {
 
 # The prefix holds the drive letters the tests use: R: an emulated CD-ROM drive
 # and S: an emulated removable drive, each backed by a folder under the build.
+# Wine's mount manager reads the CD's label (".windows-label") when its
+# services start and keeps it while the persistent wineserver runs, so the
+# label is fixed here, before anything starts: "VANTREL_TEST_CD".
+WINE_CD_LABEL=VANTREL_TEST_CD
+
 wine_prefix_init() {
     mkdir -p "$WINE_STATE/cdrom" "$WINE_STATE/floppy"
+    printf '%s' "$WINE_CD_LABEL" > "$WINE_STATE/cdrom/.windows-label"
     DISPLAY= wineboot --init </dev/null >/dev/null 2>&1 9>&-
     wineserver -w
     local reg="$WINE_STATE/init.reg"
