@@ -88,7 +88,8 @@ int kRegKey::get(char* name, char* buffer, unsigned long size) {
     if (!key || !buffer)
         return 0;
     DWORD room = size;
-    return read_ok(query_value(key, name, buffer, &room), room);
+    LONG status = query_value(key, name, buffer, &room);
+    return read_ok(status, room);
 }
 
 int kRegKey::get(char* name, unsigned long* number) {
@@ -96,7 +97,8 @@ int kRegKey::get(char* name, unsigned long* number) {
         return 0;
     DWORD dword = *number;
     DWORD room = sizeof dword;
-    if (!read_ok(query_value(key, name, &dword, &room), room))
+    LONG status = query_value(key, name, &dword, &room);
+    if (!read_ok(status, room))
         return 0;
     *number = dword;
     return 1;
