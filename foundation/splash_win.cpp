@@ -129,10 +129,9 @@ static void run_window(HWND window) {
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
-    // Retrieval with the window as filter fails once the window is gone; the
-    // IsWindow check ends the loop even where it would block instead.
+    // Retrieval filtered on the window fails (-1) once the window is gone.
     MSG message;
-    while (IsWindow(window) && GetMessageA(&message, window, 0, 0) == 1) {
+    while (GetMessageA(&message, window, 0, 0) == 1) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
