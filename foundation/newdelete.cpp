@@ -15,6 +15,10 @@ void* operator new[](size_t n) {
     return malloc(n ? n : 1);
 }
 
+void* operator new[](size_t n, const std::nothrow_t&) noexcept {
+    return malloc(n ? n : 1);
+}
+
 void operator delete(void* p) noexcept {
     free(p);
 }
