@@ -77,8 +77,8 @@ wine_display_up() {
 # here with every descriptor detached: started by a test program they would
 # inherit its output pipe and keep CTest waiting for it to close.
 wine_server_up() {
-    wineserver -p </dev/null >/dev/null 2>&1 9>&-
-    "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+    wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+    "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 }
 
 wine_env_up() {
