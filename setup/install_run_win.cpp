@@ -1,0 +1,392 @@
+// The install run: previous version, Welcome, License Agreement, Install
+// Path, the copy stage with its progress dialog, Complete.
+#include <commctrl.h>
+#include <shlobj.h>
+#include <string.h>
+#include "dialogs.h"
+#include "kfile.h"
+#include "kbuffer.h"
+#include "kregkey.h"
+#include "links.h"
+#include "paths.h"
+#include "placer.h"
+#include "runs.h"
+#include "uninstall.h"
+#include "window.h"
+
+static const char kWindowsUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
+
+static int call(StageHook hook, SetupInfo* info) {
+    return hook ? hook(info, info->hook_context) : 0;
+}
+
+// Reads a string value of at most 260 bytes into value; 1 when it is there.
+static int read_text(HKEY root, const char* subkey, const char* name, char* value) {
+    kRegKey key;
+    if (!key.open(root, (char*)subkey))
+        return 0;
+    return key.get((char*)name, value, 260);
+}
+
+// Previous-version check: an uninstall record with its four sections, and
+// the Windows uninstall entry under the product's local name.
+static int previous_version_present(SetupInfo* info) {
+    kString path;
+    path.sprintf((char*)"%s\\Uninstall", info->product_key.text);
+    kRegKey record;
+    if (!record.open(HKEY_LOCAL_MACHINE, path) || record.children() < 4)
+        return 0;
+    char name[261] = "";
+    if (!read_text(HKEY_LOCAL_MACHINE, "Software\\Halvern Dynamics Limited\\Vantrel\\Settings", "local_name", name))
+        strcpy(name, info->product_name.text ? info->product_name.text : "");
+    path.sprintf((char*)kWindowsUninstall, name);
+    kRegKey entry;
+    return entry.open(HKEY_LOCAL_MACHINE, path) && entry.values() >= 2;
+}
+
+static void delete_value(const char* subkey, const char* name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
+static void delete_subkey(const char* subkey, const char* child) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteKeyA(key, child);
+    RegCloseKey(key);
+}
+
+// When the old copy cannot uninstall itself, its registry traces go; its
+// files stay. Children before parents, for Windows NT.
+static void manual_cleanup() {
+    delete_value("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Vantrel");
+    delete_value("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "ddeproc");
+    delete_subkey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Vantrel");
+    for (const char* section : {"Dir", "File", "Key", "Value"})
+        delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel\\Uninstall", section);
+    delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel", "Uninstall");
+    delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel", "Settings");
+    delete_subkey("SOFTWARE\\Halvern Dynamics Limited", "Vantrel");
+}
+
+static void delete_error_pages() {
+    char cache[261];
+    if (!read_text(HKEY_LOCAL_MACHINE, "Software\\Halvern Dynamics Limited\\Vantrel", "cacheDir", cache))
+        return;
+    for (int i = 1; i <= 4; i++) {
+        kString page;
+        page.sprintf((char*)"%s\\err%d.html", cache, i);
+        DeleteFileA(page);
+    }
+}
+
+static int replace_previous(SetupInfo* info) {
+    int result = run_dialog(info, info->OldVersionPre, info->OldVersionPost, info->instance,
+                            generic_dialog_proc, kOldVersionDialog);
+    if (result < 0)
+        return result;
+    if (result == 2)
+        return 0;
+    kString entry;
+    entry.sprintf((char*)kWindowsUninstall, info->product_name.text);
+    char command[261];
+    if (!read_text(HKEY_LOCAL_MACHINE, entry, "UninstallString", command))
+        return 0;
+    delete_error_pages();
+    unsigned long code = execute_process(1, (char*)"%s", command);
+    if (code == 0xFFFFFFFFul) {
+        manual_cleanup();
+        return 0;
+    }
+    // The old uninstaller's second stage goes on removing files.
+    Sleep(5000);
+    return (int)code;
+}
+
+static INT_PTR CALLBACK license_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+        SetupInfo* info = (SetupInfo*)lparam;
+        Center(nullptr, dialog);
+        SetForegroundWindow(dialog);
+        kString path;
+        path.sprintf((char*)"%s\\license.txt", info->source_folder.text);
+        kFile file;
+        kBuffer text;
+        if (file.open(path, (char*)"rb") && file.GetImage(text))
+            SetDlgItemTextA(dialog, 100, (char*)text.pointer());
+        HWND edit = GetDlgItem(dialog, 100);
+        PostMessageA(edit, EM_SETSEL, (WPARAM)-1, 0);
+        RECT frame;
+        SendMessageA(edit, EM_GETRECT, 0, (LPARAM)&frame);
+        InflateRect(&frame, -35, -10);
+        SendMessageA(edit, EM_SETRECT, 0, (LPARAM)&frame);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wparam) == 1 || LOWORD(wparam) == 2)
+            EndDialog(dialog, LOWORD(wparam));
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(dialog, 2);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// A folder the product may go to: a sound path on a local removable or
+// fixed drive.
+static int folder_acceptable(char* folder) {
+    if (!path_is_ok(folder, 0, 0))
+        return 0;
+    char root[4] = {folder[0], ':', '\\', 0};
+    UINT type = GetDriveTypeA(root);
+    return type == DRIVE_REMOVABLE || type == DRIVE_FIXED;
+}
+
+static void strip_one_backslash(kString& folder) {
+    size_t n = folder.text ? strlen(folder.text) : 0;
+    if (n && folder.text[n - 1] == '\\')
+        folder.text[n - 1] = 0;
+}
+
+static void update_next(HWND dialog) {
+    char text[262];
+    int length = GetDlgItemTextA(dialog, 100, text, sizeof text);
+    int ok = length < 260 && folder_acceptable(text);
+    EnableWindow(GetDlgItem(dialog, 1), ok);
+}
+
+static void browse(HWND dialog, SetupInfo* info) {
+    char title[261];
+    int length = LoadStringA(info->dialog_instance, 1082, title, sizeof title - 1);
+    if (length <= 0 || length >= 260)
+        strcpy(title, "select destination folder");
+    BROWSEINFOA request = {};
+    request.hwndOwner = dialog;
+    request.lpszTitle = title;
+    LPITEMIDLIST picked = SHBrowseForFolderA(&request);
+    if (!picked)
+        return;
+    char path[MAX_PATH] = "";
+    int got = SHGetPathFromIDListA(picked, path);
+    CoTaskMemFree(picked);
+    if (!got)
+        return;
+    info->destination_folder.set(path);
+    SetDlgItemTextA(dialog, 100, path);
+    strip_one_backslash(info->destination_folder);
+    EnableWindow(GetDlgItem(dialog, 1), folder_acceptable(path));
+}
+
+static void take_folder(HWND dialog, SetupInfo* info) {
+    char text[262];
+    if (GetDlgItemTextA(dialog, 100, text, sizeof text) >= 260) {
+        EnableWindow(GetDlgItem(dialog, 1), FALSE);
+        return;
+    }
+    info->destination_folder.set(text);
+    strip_one_backslash(info->destination_folder);
+    size_t n = strlen(info->destination_folder.text);
+    while (n && info->destination_folder.text[n - 1] == ' ')
+        info->destination_folder.text[--n] = 0;
+    EndDialog(dialog, 1);
+}
+
+static INT_PTR CALLBACK path_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    SetupInfo* info = (SetupInfo*)GetWindowLongPtrA(dialog, DWLP_USER);
+    switch (message) {
+    case WM_INITDIALOG:
+        Center(GetParent(dialog), dialog);
+        SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+        info = (SetupInfo*)lparam;
+        SendDlgItemMessageA(dialog, 100, EM_LIMITTEXT, 0, 0);
+        SetDlgItemTextA(dialog, 100, info->destination_folder.text ? info->destination_folder.text : "");
+        update_next(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case 100:
+            if (HIWORD(wparam) == EN_CHANGE || HIWORD(wparam) == EN_UPDATE)
+                update_next(dialog);
+            return TRUE;
+        case 101:
+            browse(dialog, info);
+            return TRUE;
+        case 1:
+            take_folder(dialog, info);
+            return TRUE;
+        case 2:
+        case 6:
+            EndDialog(dialog, LOWORD(wparam));
+            return TRUE;
+        }
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(dialog, 2);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// The progress dialog only shows: it ignores every command and close request.
+static INT_PTR CALLBACK progress_proc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        Center(nullptr, dialog);
+        return TRUE;
+    case WM_COMMAND:
+    case WM_CLOSE:
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// The folder part of path (before its last backslash); 0 when it has none.
+static int folder_of(const char* path, kString& folder) {
+    const char* last = path ? strrchr(path, '\\') : nullptr;
+    if (!last)
+        return 0;
+    kBuffer copy;
+    copy.give((void*)path, (unsigned long)(last - path));
+    return folder.set((char*)copy.pointer());
+}
+
+static void create_links(SetupInfo* info) {
+    for (unsigned int i = 0; i < info->links.count; i++) {
+        LinkEntry* link = info->links.items[i];
+        kString folder;
+        if (!link || !folder_of(link->link_path.text, folder))
+            continue;
+        if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES) {
+            info->uninstall.AddDir(folder);
+            if (!create_path(folder))
+                continue;
+        }
+        if (CreateLink(link->target, link->link_path, link->description, link->arguments,
+                       link->working_folder, link->target, link->icon_index) == 1)
+            info->uninstall.AddFile(link->link_path);
+    }
+}
+
+// Places every file entry; below 0 when a hook or a failed file ends the stage.
+static int copy_files(SetupInfo* info, HWND progress) {
+    for (unsigned int i = 0; i < info->files.count; i++) {
+        FileEntry* file = info->files.items[i];
+        SetDlgItemTextA(progress, 101, file->destination.text ? file->destination.text : "");
+        int before = info->FileBefore
+                         ? info->FileBefore(info, file->source, file->destination, info->hook_context)
+                         : 0;
+        if (before < 0)
+            return before;
+        if (before == 0) {
+            if (place_file(info, file)) {
+                if (info->FileAfter)
+                    info->FileAfter(info, file->source, file->destination, info->hook_context);
+            } else {
+                if (!info->FileFailed)
+                    return -1;
+                int failed = info->FileFailed(info, file->source, file->destination, info->hook_context);
+                if (failed < 0)
+                    return failed;
+            }
+        }
+        SendDlgItemMessageA(progress, 100, PBM_SETPOS, i + 1, 0);
+        Sleep(100);
+    }
+    return 0;
+}
+
+static void write_values(SetupInfo* info) {
+    for (unsigned int i = 0; i < info->keys.count; i++) {
+        KeyEntry* entry = info->keys.items[i];
+        kRegKey key;
+        int created = 0;
+        if (!key.open(entry->root, entry->subkey)) {
+            if (!key.create(entry->root, entry->subkey))
+                continue;
+            created = 1;
+        }
+        if (entry->is_number)
+            key.set(entry->value_name, entry->number);
+        else
+            key.set(entry->value_name, entry->text.text ? entry->text.text : (char*)"");
+        info->uninstall.AddKey(entry->root, entry->subkey, entry->value_name.text);
+        if (created)
+            info->uninstall.AddKey(entry->root, entry->subkey, nullptr);
+    }
+}
+
+static int copy_stage(SetupInfo* info) {
+    HWND parent = dialog_parent();
+    info->dialog_instance = info->instance;
+    info->dialog_proc = progress_proc;
+    info->dialog_id = kProgressDialog;
+    int result = call(info->BeforeCopy, info);
+    if (result < 0)
+        return result;
+    if (result == 1 || result == 2)
+        return 0;
+    HWND progress = CreateDialogParamA(info->dialog_instance, MAKEINTRESOURCEA(info->dialog_id), parent,
+                                       info->dialog_proc, (LPARAM)info);
+    if (!progress)
+        return -1;
+    ShowWindow(progress, SW_SHOW);
+    UpdateWindow(progress);
+    uninstall_support(info);
+    SendDlgItemMessageA(progress, 100, PBM_SETRANGE32, 0, info->files.count + 1);
+    SendDlgItemMessageA(progress, 100, PBM_SETPOS, 0, 0);
+    Sleep(1000);
+    create_links(info);
+    result = copy_files(info, progress);
+    if (result < 0) {
+        DestroyWindow(progress);
+        return result;
+    }
+    write_values(info);
+    result = call(info->AfterCopy, info);
+    DestroyWindow(progress);
+    write_uninstall_record(info);
+    return result;
+}
+
+static int install_sequence(SetupInfo* info) {
+    int result;
+    if (previous_version_present(info)) {
+        result = replace_previous(info);
+        if (result < 0)
+            return result;
+    } else {
+        result = run_dialog(info, info->WelcomePre, info->WelcomePost, info->instance, generic_dialog_proc,
+                            kWelcomeDialog);
+        if (result < 0)
+            return result;
+        result = run_dialog(info, info->LicensePre, info->LicensePost, info->instance, license_proc,
+                            kLicenseDialog);
+        if (result < 0)
+            return result;
+    }
+    result = run_dialog(info, info->PathPre, info->PathPost, info->instance, path_proc, kPathDialog);
+    if (result < 0)
+        return result;
+    result = copy_stage(info);
+    if (result < 0)
+        return result;
+    result = run_dialog(info, info->CompletePre, info->CompletePost, info->instance, generic_dialog_proc,
+                        kCompleteDialog);
+    return result < 0 ? result : 0;
+}
+
+int install_run(SetupInfo* info) {
+    int result = call(info->InstallBegin, info);
+    if (result < 0)
+        return result;
+    result = install_sequence(info);
+    call(info->InstallEnd, info);
+    return result;
+}
