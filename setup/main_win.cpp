@@ -1,7 +1,30 @@
 // setup.exe: installs the product, or removes it in two stages.
+//
+// The program starts here directly rather than through the C runtime's
+// start-up code: msvcrt.dll initialises itself, the engine has no static
+// constructors, and the start-up code would double the program's size.
+#include <stdio.h>
 #include "entry.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
+// The command line after the program's own name, as Windows hands it to
+// WinMain: the name ends at the closing quote or the first blank.
+static char* arguments_of(char* line) {
+    if (*line == '"') {
+        line++;
+        while (*line && *line != '"')
+            line++;
+        if (*line == '"')
+            line++;
+    } else {
+        while (*line && *line != ' ' && *line != '\t')
+            line++;
+    }
+    while (*line == ' ' || *line == '\t')
+        line++;
+    return line;
+}
+
+static int run(HINSTANCE instance, char* command_line) {
     SetupInfo* info = new SetupInfo;
     int result = start_up(info, instance, command_line);
     int started = result == 0;
@@ -10,4 +33,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     shut_down(info, started);
     delete info;
     return result;
+}
+
+extern "C" void __stdcall setup_start() {
+    int result = run(GetModuleHandleA(nullptr), arguments_of(GetCommandLineA()));
+    fflush(stdout);
+    ExitProcess((UINT)result);
 }
