@@ -129,7 +129,8 @@ void RecordNamer::next(HKEY key, char* name) {
     for (;;) {
         DWORD now = GetTickCount();
         record_name(now, name);
-        if (!(named && now == last) && RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        int taken = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        if (!(named && now == last) && !taken) {
             last = now;
             named = 1;
             return;
