@@ -163,6 +163,7 @@ namespace {
 class WindowsVersion {
 public:
     explicit WindowsVersion(const char* version) {
+        key_was_there = key_exists(HKEY_CURRENT_USER, kKey);
         char old[64];
         DWORD size = sizeof old;
         had = RegGetValueA(HKEY_CURRENT_USER, kKey, "Version", RRF_RT_REG_SZ, nullptr, old, &size) == ERROR_SUCCESS;
@@ -175,10 +176,13 @@ public:
             RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, previous.c_str(), (DWORD)previous.size() + 1);
         else
             RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version");
+        if (!key_was_there)
+            RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
     }
 
 private:
     static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\setup.exe";
+    bool key_was_there;
     bool had;
     std::string previous;
 };
