@@ -1,15 +1,7 @@
-// The run modes. The install run and the uninstall stages are not part of
-// this engine yet: every mode ends as a failed step.
+// The install run. It is not part of this engine yet: install mode ends as a
+// failed step.
 #include "runs.h"
 
 int install_run(SetupInfo*) {
-    return -1;
-}
-
-int uninstall_stage1(SetupInfo*) {
-    return -1;
-}
-
-int uninstall_stage2(SetupInfo*) {
     return -1;
 }

@@ -5,6 +5,7 @@
 #include <string.h>
 #include "kbuffer.h"
 #include "kfile.h"
+#include "mbcs.h"
 
 static int read_le32(kFile& file, unsigned long* value) {
     unsigned char bytes[4];
@@ -88,4 +89,36 @@ int unpack_archive(char* archive, char* folder, int overwrite, kPtrVector<kStrin
         if (written)
             append_path(written, path.text);
     }
+}
+
+static int write_le32(kFile& file, unsigned long value) {
+    unsigned char bytes[4] = {(unsigned char)value, (unsigned char)(value >> 8), (unsigned char)(value >> 16),
+                              (unsigned char)(value >> 24)};
+    return file.write(bytes, 4);
+}
+
+// The text after the last backslash, stepping through double-byte characters
+// so that a trail byte of the code page is never taken for one; null if none.
+static const char* after_last_backslash(const char* path) {
+    const char* name = nullptr;
+    for (const char* p = path; *p; p += mb_char_size(p))
+        if (*p == '\\')
+            name = p + 1;
+    return name;
+}
+
+int append_archive_record(kFile& archive, char* path) {
+    const char* name = path ? after_last_backslash(path) : nullptr;
+    // The unpacker refuses the whole archive over one bad name, so such a
+    // name is never written.
+    if (!name || strlen(name) >= kArchiveNameField || !archive_name_ok(name))
+        return 0;
+    kFile in;
+    kBuffer data;
+    if (!in.open(path, (char*)"rb") || !in.GetImage(data))
+        return 0;
+    char field[kArchiveNameField] = {};
+    memcpy(field, name, strlen(name));
+    return write_le32(archive, kArchiveNameField) && archive.write(field, kArchiveNameField) &&
+           write_le32(archive, data.size()) && archive.write(data.pointer(), data.size());
 }

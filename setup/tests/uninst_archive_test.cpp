@@ -134,3 +134,52 @@ TEST_F(Unpack, DamagedArchivesFailWithoutWritingOutside) {
     }
     member("a");
 }
+
+// Records written by the install side, read back by the unpacker.
+class Pack : public Unpack {
+protected:
+    int append(const std::string& path) {
+        kFile out;
+        if (!out.open((char*)archive.c_str(), (char*)"ab"))
+            return -1;
+        return append_archive_record(out, (char*)path.c_str());
+    }
+};
+
+TEST_F(Pack, RecordsAreWhatTheUnpackerReads) {
+    std::string dep = member("hostinfo.dll"), script = member("vscript.dll");
+    std::string binary("\0\1\xff\\,", 5);
+    put(dep, binary);
+    put(script, "script");
+    EXPECT_EQ(1, append(dep));
+    EXPECT_EQ(1, append(script));
+    EXPECT_EQ(archive_record("hostinfo.dll", binary) + archive_record("vscript.dll", "script"), get(archive));
+    remove(dep.c_str());
+    remove(script.c_str());
+    EXPECT_EQ(0, unpack(0));
+    EXPECT_EQ(binary, get(dep));
+    EXPECT_EQ("script", get(script));
+    TearDownList();
+}
+
+TEST_F(Pack, RefusedFilesWriteNothing) {
+    std::string empty = member("empty.dll");
+    put(empty, "");
+    const struct {
+        int line;
+        std::string path;
+    } cases[] = {
+        {__LINE__, empty},                                   // an empty file
+        {__LINE__, base + "\\missing.dll"},                  // an unreadable one
+        {__LINE__, "nobackslash.dll"},                       // no name after a "\\"
+        {__LINE__, base + "\\"},                             // an empty name
+        {__LINE__, base + "\\" + std::string(260, 'n')},     // no room for the zero byte
+        {__LINE__, base + "\\a:stream"},                     // a name the unpacker refuses
+    };
+    put(archive, "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(0, append(c.path));
+        EXPECT_EQ("", get(archive));
+    }
+}
