@@ -3,6 +3,7 @@
 #include "placer.h"
 #include <windows.h>
 #include <stdio.h>
+#include <new>
 #include "chunks.h"
 #include "kfilesdat.h"
 #include "masked.h"
@@ -71,10 +72,41 @@ int create_folders(const char* path) {
     return 1;
 }
 
-// Makes sure the folder exists, recording it when we had to create it.
+// Appends to missing each leading part of path that does not exist yet.
+void missing_parts(const char* path, kPtrVector<kString>& missing) {
+    kString work(const_cast<char*>(path));
+    if (!work.text || !work.text[0])
+        return;
+    char* text = work.text;
+    for (long i = 1;; i += mb_char_size(text + i)) {
+        char saved = text[i];
+        if (saved != '\\' && saved != 0)
+            continue;
+        text[i] = 0;
+        if (GetFileAttributesA(text) == INVALID_FILE_ATTRIBUTES) {
+            kString* part = new (std::nothrow) kString(text);
+            if (!part || !part->text || missing.append(part) < 0)
+                delete part;
+        }
+        text[i] = saved;
+        if (saved == 0)
+            break;
+    }
+}
+
+// Creates the folder with its missing parents and records every level made,
+// deepest first: the uninstaller removes folders in recorded order, and a
+// parent can only go once its children have.
 void make_folder(UninstallInfo& record, char* folder) {
-    if (!folder_exists(folder) && create_folders(folder) == 1)
-        record.AddDir(folder);
+    if (folder_exists(folder))
+        return;
+    kPtrVector<kString> missing;
+    missing_parts(folder, missing);
+    if (create_folders(folder) == 1) {
+        for (unsigned int i = missing.count; i-- > 0;)
+            record.AddDir(missing.items[i]->text);
+    }
+    missing.destroy_all();
 }
 
 // The media are often read-only; the installed copy must not be.
