@@ -34,14 +34,44 @@ int names_match(const char* a, const char* b) {
     return *a == *b;
 }
 
-// Reads the next directory entry; 0 at the end of the directory (a short
-// read or an empty name). The name is always terminated within its field.
-int next_entry(kFile& file, kFDFileEntry& entry) {
-    if (!file.read(&entry, sizeof entry) || entry.name[0] == 0)
-        return 0;
-    entry.name[sizeof entry.name - 1] = 0;
-    return 1;
-}
+// A scan of the directory from its start. Entries are read a batch at a
+// time (one read for many entries: installs look members up in archives of
+// thousands), but nothing is kept once the scan ends. The directory ends at
+// an empty name or where a read falls short of a whole entry.
+class DirectoryScan {
+public:
+    explicit DirectoryScan(kFile& file) : file_(file), count_(0), next_(0), ended_(!file.seek(0, 0)) {}
+
+    // The next entry, its name always terminated within its field; 0 at the end.
+    int next(kFDFileEntry& entry) {
+        if (next_ == count_ && !refill())
+            return 0;
+        entry = batch_[next_++];
+        if (entry.name[0] == 0) {
+            ended_ = 1;
+            count_ = next_ = 0;
+            return 0;
+        }
+        entry.name[sizeof entry.name - 1] = 0;
+        return 1;
+    }
+
+private:
+    int refill() {
+        if (ended_)
+            return 0;
+        count_ = (unsigned long)fread(batch_, sizeof batch_[0], kBatch, (FILE*)file_);
+        next_ = 0;
+        ended_ = count_ < kBatch;
+        return count_ != 0;
+    }
+
+    static const unsigned long kBatch = 16;
+    kFile& file_;
+    kFDFileEntry batch_[kBatch];
+    unsigned long count_, next_;
+    int ended_;
+};
 
 void fill_find_data(const kFDFileEntry& entry, _WIN32_FIND_DATAA* data) {
     memset(data, 0, sizeof *data);
@@ -117,11 +147,12 @@ int kFilesDat::close() {
 }
 
 int kFilesDat::retrieve_header(unsigned long index, kFDFileEntry& entry) {
-    if (!is_open || !file.seek(0, 0))
+    if (!is_open)
         return 0;
+    DirectoryScan scan(file);
     kFDFileEntry found;
     for (unsigned long i = 0; i <= index; i++) {
-        if (!next_entry(file, found))
+        if (!scan.next(found))
             return 0;
     }
     entry = found;
@@ -129,10 +160,11 @@ int kFilesDat::retrieve_header(unsigned long index, kFDFileEntry& entry) {
 }
 
 int kFilesDat::retrieve_header(char* name, kFDFileEntry& entry) {
-    if (!is_open || !name || !file.seek(0, 0))
+    if (!is_open || !name)
         return 0;
+    DirectoryScan scan(file);
     kFDFileEntry found;
-    while (next_entry(file, found)) {
+    while (scan.next(found)) {
         if (names_match(found.name, name)) {
             entry = found;
             return 1;
