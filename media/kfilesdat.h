@@ -9,15 +9,15 @@
 
 #ifndef _WIN32
 // The Win32 find-data record (320 bytes), for the native tools and tests.
-struct _FILETIME_ {
+struct _FILETIME {
     uint32_t dwLowDateTime;
     uint32_t dwHighDateTime;
 };
 struct _WIN32_FIND_DATAA {
     uint32_t dwFileAttributes;
-    _FILETIME_ ftCreationTime;
-    _FILETIME_ ftLastAccessTime;
-    _FILETIME_ ftLastWriteTime;
+    _FILETIME ftCreationTime;
+    _FILETIME ftLastAccessTime;
+    _FILETIME ftLastWriteTime;
     uint32_t nFileSizeHigh;
     uint32_t nFileSizeLow;
     uint32_t dwReserved0;
