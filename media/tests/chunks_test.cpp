@@ -91,15 +91,4 @@ TEST_F(ChunkTest, StrictModeAlsoChecksExactLengths) {
     EXPECT_EQ(0, expand(trailing, 1));
 }
 
-TEST_F(ChunkTest, WholeFileHelper) {
-    Bytes plain = random.bytes(70000);
-    ASSERT_TRUE(put_file(folder.path("c"), chunk_bytes(plain, 65536)));
-    kFile out;
-    ASSERT_EQ(1, out.open((char*)folder.path("d").c_str(), (char*)"wb"));
-    EXPECT_EQ(1, expand_chunk_file((char*)folder.path("c").c_str(), out));
-    out.close();
-    EXPECT_EQ(plain, file_bytes(folder.path("d")));
-    EXPECT_EQ(0, expand_chunk_file((char*)folder.path("absent").c_str(), out));
-}
-
 }  // namespace

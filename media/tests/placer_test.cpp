@@ -187,14 +187,6 @@ TEST_F(PlacerTest, MaskedThenExpanded) {
     EXPECT_EQ(files, texts(record.uninstall_files));
 }
 
-TEST_F(PlacerTest, PlaceFileRefusesMissingPieces) {
-    EXPECT_EQ(0, place_file(nullptr, &entry));
-    EXPECT_EQ(0, place_entry(record, nullptr));
-    set_entry(in_media("x"), "", 0);
-    entry.destination.clear();
-    EXPECT_EQ(0, place());
-}
-
 // Media made by the native media builder from the sample product, read back
 // as the product script resolves install.dat and placed by the placer. The
 // build folder's CTest sets MEDIA_ROUNDTRIP (media) and PRODUCT_DIR.
