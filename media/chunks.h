@@ -1,0 +1,44 @@
+// Chunked compressed install files: a sequence of chunks up to the end of the
+// file, each an 8-byte header (packed length C, plain length U, little-endian)
+// and one complete zlib stream of C bytes that expands to U bytes.
+#pragma once
+#include "kfile.h"
+
+enum { kChunkHeaderSize = 8 };
+
+// Expansion of one chunk stream, chunk by chunk, with two working blocks that
+// grow to the largest chunk seen (so the chunk size bounds the memory used).
+class ChunkExpander {
+public:
+    // strict: also require every chunk to consume exactly its C bytes and
+    // produce exactly its U bytes (the media check); without it zlib's
+    // uncompress decides alone, as in the installer.
+    explicit ChunkExpander(int strict);
+    ~ChunkExpander();
+    ChunkExpander(const ChunkExpander&) = delete;
+    ChunkExpander& operator=(const ChunkExpander&) = delete;
+
+    // Expands the chunks from source's position to its end and writes them
+    // to destination (nothing is written when it is null). 1 on success; 0
+    // for a short header or chunk, a length that the file cannot hold, a
+    // chunk that does not expand, or a failed write. The chunks before a
+    // failing one have been written.
+    int expand(kFile& source, kFile* destination);
+
+    unsigned long chunks;           // chunks expanded by the last expand
+    unsigned long long plain_bytes; // bytes they produced
+
+private:
+    int grow(unsigned char*& block, unsigned long& capacity, unsigned long n);
+    int expand_one(kFile& source, unsigned long remaining, kFile* destination);
+
+    int strict_;
+    unsigned char* packed_;
+    unsigned char* plain_;
+    unsigned long packed_capacity_;
+    unsigned long plain_capacity_;
+};
+
+// Expands the whole chunk file at source_path into destination (a stream
+// open for writing), as the installer does. 1 on success.
+int expand_chunk_file(char* source_path, kFile& destination);

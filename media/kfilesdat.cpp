@@ -1,0 +1,256 @@
+// kFilesDat: directory lookups, masked-block extraction and listing.
+#include "kfilesdat.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <new>
+#include "mbcs.h"
+#include "mediaos.h"
+
+namespace {
+
+// The search handle handed out by FindFirstFileA.
+struct SearchHandle {
+    uint32_t reserved;  // always 0; anything else is not one of ours
+    uint32_t next_index;
+};
+
+unsigned char fold(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? (unsigned char)(c - 'A' + 'a') : c;
+}
+
+// Whole-name comparison ignoring case, stepping through double-byte
+// characters so that a trail byte is never folded on its own.
+int names_match(const char* a, const char* b) {
+    while (*a && *b) {
+        int n = mb_char_size(a);
+        if (n != mb_char_size(b))
+            return 0;
+        if (n == 1 ? fold((unsigned char)*a) != fold((unsigned char)*b) : memcmp(a, b, 2) != 0)
+            return 0;
+        a += n;
+        b += n;
+    }
+    return *a == *b;
+}
+
+// A scan of the directory from its start. Entries are read a batch at a
+// time (one read for many entries: installs look members up in archives of
+// thousands), but nothing is kept once the scan ends. The directory ends at
+// an empty name or where a read falls short of a whole entry.
+class DirectoryScan {
+public:
+    explicit DirectoryScan(kFile& file) : file_(file), count_(0), next_(0), ended_(!file.seek(0, 0)) {}
+
+    // The next entry, its name always terminated within its field; 0 at the end.
+    int next(kFDFileEntry& entry) {
+        if (next_ == count_ && !refill())
+            return 0;
+        entry = batch_[next_++];
+        if (entry.name[0] == 0) {
+            ended_ = 1;
+            count_ = next_ = 0;
+            return 0;
+        }
+        entry.name[sizeof entry.name - 1] = 0;
+        return 1;
+    }
+
+private:
+    int refill() {
+        if (ended_)
+            return 0;
+        count_ = (unsigned long)fread(batch_, sizeof batch_[0], kBatch, (FILE*)file_);
+        next_ = 0;
+        ended_ = count_ < kBatch;
+        return count_ != 0;
+    }
+
+    static const unsigned long kBatch = 16;
+    kFile& file_;
+    kFDFileEntry batch_[kBatch];
+    unsigned long count_, next_;
+    int ended_;
+};
+
+void fill_find_data(const kFDFileEntry& entry, _WIN32_FIND_DATAA* data) {
+    memset(data, 0, sizeof *data);
+    data->dwFileAttributes = kFDAttributeNormal;
+    data->nFileSizeLow = entry.length;
+    memcpy(data->cFileName, entry.name, sizeof data->cFileName);
+}
+
+SearchHandle* valid_handle(void* handle) {
+    SearchHandle* search = (SearchHandle*)handle;
+    return search && search->reserved == 0 ? search : nullptr;
+}
+
+// 1 when every record of the member (full size, the last one included) lies
+// inside the archive, so that nothing is allocated or written for lengths
+// that the file cannot hold.
+int records_fit(const kFDFileEntry& entry, unsigned long archive_size) {
+    unsigned long long k = entry.block_size;
+    unsigned long long records = (entry.length + k - 1) / k;
+    return entry.data_offset + records * 2 * k <= archive_size;
+}
+
+// Copies the member's records from the archive's position to out.
+int unmask_records(kFile& archive, kFile& out, unsigned long length, unsigned long k,
+                   unsigned char* data, unsigned char* mask) {
+    unsigned long remaining = length;
+    while (remaining != 0) {
+        unsigned long n = remaining < k ? remaining : k;
+        // A short read means a truncated archive: fail rather than write
+        // bytes that were never stored.
+        if (!archive.read(data, k) || !archive.read(mask, k))
+            return 0;
+        for (unsigned long i = 0; i < n; i++)
+            data[i] ^= mask[i];
+        if (!out.write(data, n))
+            return 0;
+        remaining -= n;
+    }
+    return fflush((FILE*)out) == 0;
+}
+
+// A member of length 0 needs no blocks: its destination is just created.
+int create_empty(char* destination) {
+    kFile out;
+    return out.open(destination, (char*)"wb") && fflush((FILE*)out) == 0;
+}
+
+}  // namespace
+
+kFilesDat::kFilesDat() : is_open(0) {}
+
+kFilesDat::~kFilesDat() {
+    if (is_open)
+        close();
+}
+
+int kFilesDat::open(char* archive_path) {
+    if (is_open || !file.open(archive_path, (char*)"rb"))
+        return 0;
+    if (!path.set(archive_path)) {
+        file.close();
+        return 0;
+    }
+    is_open = 1;
+    return 1;
+}
+
+int kFilesDat::close() {
+    file.close();
+    path.clear();
+    is_open = 0;
+    return 1;
+}
+
+int kFilesDat::retrieve_header(unsigned long index, kFDFileEntry& entry) {
+    if (!is_open)
+        return 0;
+    DirectoryScan scan(file);
+    kFDFileEntry found;
+    for (unsigned long i = 0; i <= index; i++) {
+        if (!scan.next(found))
+            return 0;
+    }
+    entry = found;
+    return 1;
+}
+
+int kFilesDat::retrieve_header(char* name, kFDFileEntry& entry) {
+    if (!is_open || !name)
+        return 0;
+    DirectoryScan scan(file);
+    kFDFileEntry found;
+    while (scan.next(found)) {
+        if (names_match(found.name, name)) {
+            entry = found;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+unsigned long kFilesDat::GetFileAttributesA(char* name) {
+    kFDFileEntry entry;
+    return retrieve_header(name, entry) ? kFDAttributeNormal : kFDNoAttributes;
+}
+
+unsigned long kFilesDat::GetFileSize(char* name) {
+    kFDFileEntry entry;
+    return retrieve_header(name, entry) ? entry.length : 0;
+}
+
+int kFilesDat::CopyFileA(char* name, char* destination, int fail_if_exists) {
+    if (!is_open)
+        return 0;
+    if (fail_if_exists && disk_path_exists(destination))
+        return 0;
+    kFDFileEntry entry;
+    if (!retrieve_header(name, entry))
+        return 0;
+    if (entry.block_size == 0 && entry.length == 0)
+        return 0;
+    printf("found file and beginning copy\n");
+    unsigned long k = entry.block_size;
+    // A zero-byte block is no block: the copy cannot start.
+    if (k == 0) {
+        printf("error: couldn't malloc %lu bytes\n", k);
+        return 0;
+    }
+    if (entry.length == 0)
+        return create_empty(destination);
+    if (!records_fit(entry, file.size()))
+        return 0;
+    unsigned char* data = (unsigned char*)malloc(k);
+    if (!data) {
+        printf("error: couldn't malloc %lu bytes\n", k);
+        return 0;
+    }
+    unsigned char* mask = (unsigned char*)malloc(k);
+    if (!mask) {
+        printf("error: couldn't malloc %lu bytes\n", k);
+        free(data);
+        return 0;
+    }
+    kFile out;
+    int ok = out.open(destination, (char*)"wb") && file.seek(entry.data_offset, 0) &&
+             unmask_records(file, out, entry.length, k, data, mask);
+    out.close();
+    free(data);
+    free(mask);
+    return ok;
+}
+
+void* kFilesDat::FindFirstFileA(_WIN32_FIND_DATAA* data) {
+    kFDFileEntry entry;
+    if (!data || !retrieve_header(0ul, entry))
+        return nullptr;
+    SearchHandle* search = new (std::nothrow) SearchHandle;
+    if (!search)
+        return nullptr;
+    search->reserved = 0;
+    search->next_index = 1;
+    fill_find_data(entry, data);
+    return search;
+}
+
+int kFilesDat::FindNextFileA(void* handle, _WIN32_FIND_DATAA* data) {
+    SearchHandle* search = valid_handle(handle);
+    kFDFileEntry entry;
+    if (!search || !data || !retrieve_header((unsigned long)search->next_index, entry))
+        return 0;
+    search->next_index++;
+    fill_find_data(entry, data);
+    return 1;
+}
+
+int kFilesDat::FindClose(void* handle) {
+    SearchHandle* search = valid_handle(handle);
+    if (!search)
+        return 0;
+    delete search;
+    return 1;
+}

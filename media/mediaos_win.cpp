@@ -1,0 +1,18 @@
+// Win32 side of the media readers' file-system and clock services.
+#include <windows.h>
+#include "mediaos.h"
+
+const char kJoinFormat[] = "%s\\%s";
+
+int disk_path_exists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+int disk_file_exists(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+unsigned long tick_count() {
+    return GetTickCount();
+}

@@ -1,0 +1,214 @@
+// The file placer: copy, archive extraction, unmasking and expansion with
+// Win32 file calls.
+#include "placer.h"
+#include <windows.h>
+#include <stdio.h>
+#include <new>
+#include "chunks.h"
+#include "kfilesdat.h"
+#include "masked.h"
+#include "mbcs.h"
+#include "mediaos.h"
+
+namespace {
+
+int folder_exists(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Position of the last backslash of path (stepping over double-byte
+// characters, whose trail byte may look like one), or -1.
+long last_backslash(const char* path) {
+    long found = -1;
+    for (long i = 0; path[i]; i += mb_char_size(path + i)) {
+        if (path[i] == '\\')
+            found = i;
+    }
+    return found;
+}
+
+// Splits path at its last backslash into head and tail; 0 when it has none.
+int split_path(const char* path, kString& head, kString& tail) {
+    long cut = last_backslash(path);
+    if (cut < 0 || !tail.set(path + cut + 1) || !head.set(path))
+        return 0;
+    head.text[cut] = 0;
+    return 1;
+}
+
+// Creates every missing leading part of path (C: then C:\a then C:\a\b for
+// C:\a\b), as create_path does: 1 when all of them are folders afterwards, 0
+// when one exists as a file (nothing is created then) or cannot be made.
+int create_folders(const char* path) {
+    kString work(const_cast<char*>(path));
+    if (!work.text || !work.text[0])
+        return 0;
+    char* text = work.text;
+    for (int pass = 0; pass < 2; pass++) {
+        for (long i = 1;; i += mb_char_size(text + i)) {
+            char saved = text[i];
+            if (saved != '\\' && saved != 0)
+                continue;
+            text[i] = 0;
+            DWORD attributes = GetFileAttributesA(text);
+            int ok = 1;
+            if (pass == 0) {
+                ok = attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
+            } else if (attributes == INVALID_FILE_ATTRIBUTES) {
+                ok = CreateDirectoryA(text, nullptr) != 0;
+                if (ok)
+                    printf("created %s\n", text);
+            } else {
+                printf("using %s\n", text);
+            }
+            text[i] = saved;
+            if (!ok)
+                return 0;
+            if (saved == 0)
+                break;
+        }
+    }
+    return 1;
+}
+
+// Appends to missing each leading part of path that does not exist yet.
+void missing_parts(const char* path, kPtrVector<kString>& missing) {
+    kString work(const_cast<char*>(path));
+    if (!work.text || !work.text[0])
+        return;
+    char* text = work.text;
+    for (long i = 1;; i += mb_char_size(text + i)) {
+        char saved = text[i];
+        if (saved != '\\' && saved != 0)
+            continue;
+        text[i] = 0;
+        if (GetFileAttributesA(text) == INVALID_FILE_ATTRIBUTES) {
+            kString* part = new (std::nothrow) kString(text);
+            if (!part || !part->text || missing.append(part) < 0)
+                delete part;
+        }
+        text[i] = saved;
+        if (saved == 0)
+            break;
+    }
+}
+
+// Creates the folder with its missing parents and records every level made,
+// deepest first: the uninstaller removes folders in recorded order, and a
+// parent can only go once its children have.
+void make_folder(UninstallInfo& record, char* folder) {
+    if (folder_exists(folder))
+        return;
+    kPtrVector<kString> missing;
+    missing_parts(folder, missing);
+    if (create_folders(folder) == 1) {
+        for (unsigned int i = missing.count; i-- > 0;)
+            record.AddDir(missing.items[i]->text);
+    }
+    missing.destroy_all();
+}
+
+// The media are often read-only; the installed copy must not be.
+void clear_read_only(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+int copy_archive_member(UninstallInfo& record, char* source, char* destination) {
+    kString archive_path, member;
+    if (!split_path(source, archive_path, member) || !disk_file_exists(archive_path))
+        return 0;
+    kFilesDat archive;
+    if (!archive.open(archive_path))
+        return 0;
+    int ok = archive.CopyFileA(member, destination, 0);
+    if (ok)
+        record.AddFile(destination);
+    archive.close();
+    return ok;
+}
+
+}  // namespace
+
+int copy_install_file(UninstallInfo& record, char* source, char* destination) {
+    if (!source || !destination)
+        return 0;
+    // A destination without a folder part goes to the current folder.
+    kString folder, name;
+    if (split_path(destination, folder, name)) {
+        make_folder(record, folder);
+        if (!folder_exists(folder))
+            return 0;
+    }
+    if (!disk_file_exists(source))
+        return copy_archive_member(record, source, destination);
+    if (!::CopyFileA(source, destination, FALSE))
+        return 0;
+    clear_read_only(destination);
+    record.AddFile(destination);
+    return 1;
+}
+
+int unmask_entry(UninstallInfo& record, FileEntry* entry) {
+    kString pad_copy;
+    if (!pad_copy.sprintf((char*)"%s.x", entry->destination.text))
+        return 0;
+    if (!copy_install_file(record, entry->pad_source, pad_copy))
+        return 0;
+    return unmask_file(entry->destination, pad_copy);
+}
+
+int expand_install_file(UninstallInfo& record, char* source, char* destination) {
+    kFile in;
+    if (!source || !destination || !disk_file_exists(source) || !in.open(source, (char*)"rb"))
+        return 0;
+    kString folder, name;
+    if (split_path(destination, folder, name))
+        make_folder(record, folder);
+    kFile out;
+    if (!out.open(destination, (char*)"wb"))
+        return 0;
+    ChunkExpander expander(0);
+    if (!expander.expand(in, &out))
+        return 0;
+    out.close();
+    record.AddFile(destination);
+    return 1;
+}
+
+int place_entry(UninstallInfo& record, FileEntry* entry) {
+    if (!entry || !entry->source.text || !entry->destination.text)
+        return 0;
+    int masked = (entry->flags & FileEntry::kMasked) != 0;
+    kString unmasked;
+    if (masked) {
+        if (!unmasked.sprintf((char*)"%s.t", entry->destination.text))
+            return 0;
+        if (!copy_install_file(record, entry->source, unmasked))
+            return 0;
+        kString destination(entry->destination);
+        entry->destination.set(unmasked);
+        int ok = unmask_entry(record, entry);
+        // The entry names its real destination again even when unmasking
+        // failed: the failure hook and the retry both need it.
+        entry->destination.set(destination);
+        if (!ok)
+            return 0;
+        entry->source.set(unmasked);
+    }
+    int ok = (entry->flags & FileEntry::kCompressed) ? expand_install_file(record, entry->source, entry->destination)
+                                                      : copy_install_file(record, entry->source, entry->destination);
+    if (!ok)
+        return 0;
+    if (masked)
+        DeleteFileA(unmasked);
+    return 1;
+}
+
+int place_file(SetupInfo* info, FileEntry* entry) {
+    if (!info)
+        return 0;
+    return place_entry(info->uninstall, entry);
+}
