@@ -1,5 +1,6 @@
 // The install run: previous version, Welcome, License Agreement, Install
 // Path, the copy stage with its progress dialog, Complete.
+#include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 #include <string.h>
@@ -66,7 +67,8 @@ static void manual_cleanup() {
     delete_value("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Vantrel");
     delete_value("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "ddeproc");
     delete_subkey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Vantrel");
-    for (const char* section : {"Dir", "File", "Key", "Value"})
+    static const char* const sections[] = {"Dir", "File", "Key", "Value"};
+    for (const char* section : sections)
         delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel\\Uninstall", section);
     delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel", "Uninstall");
     delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel", "Settings");

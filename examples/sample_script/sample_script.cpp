@@ -102,9 +102,8 @@ static int read_install_list(SetupInfo* info) {
     return added > 0;
 }
 
-static int __stdcall SampleInstallBegin(SetupInfo* info, unsigned long) {
+static int __stdcall SampleInstallBegin(SetupInfo*, unsigned long) {
     FORCED("InstallBegin");
-    info->group_folder.sprintf((char*)"%s\\Shortcuts", info->destination_folder.text);
     return 0;
 }
 
@@ -148,6 +147,8 @@ static int __stdcall SampleBeforeCopy(SetupInfo* info, unsigned long) {
     FORCED("BeforeCopy");
     if (!read_install_list(info))
         printf("sample: no install list\n");
+    // The shortcuts go into the install folder the user has chosen.
+    info->group_folder.sprintf((char*)"%s\\Shortcuts", info->destination_folder.text);
     kString link, target;
     link.sprintf((char*)"%s\\Sample Readme.lnk", info->group_folder.text);
     target.sprintf((char*)"%s\\readme.txt", info->destination_folder.text);
