@@ -2,9 +2,17 @@
 // answers as the test asks through the environment:
 //   PROBE_ENTRY_RESULT  the result of kSUMEntryPoint (default 0)
 //   PROBE_DELETE        a file the entry deletes (as a hook might)
+// Its InstallBegin hook ends install mode with -7.
 #include <stdio.h>
 #include <stdlib.h>
 #include "setupinfo.h"
+
+// Install mode stops at once with a result of its own, passed through as
+// the exit code.
+static int __stdcall ProbeInstallBegin(SetupInfo*, unsigned long) {
+    printf("probe: install begins\n");
+    return -7;
+}
 
 static const char* text_of(kString& s) {
     return s.text ? s.text : "(unset)";
@@ -23,6 +31,7 @@ extern "C" __declspec(dllexport) int __stdcall kSUMEntryPoint(SetupInfo* info, u
     const char* victim = getenv("PROBE_DELETE");
     if (victim)
         printf("probe: deleted %s: %d\n", victim, remove(victim) == 0);
+    info->InstallBegin = ProbeInstallBegin;
     const char* result = getenv("PROBE_ENTRY_RESULT");
     fflush(stdout);
     return result ? atoi(result) : 0;
