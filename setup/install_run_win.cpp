@@ -249,6 +249,12 @@ static INT_PTR CALLBACK progress_proc(HWND dialog, UINT message, WPARAM, LPARAM)
     return FALSE;
 }
 
+// No message loop runs during the copy: the progress dialog and its
+// controls are painted right away after each change.
+static void refresh(HWND progress) {
+    RedrawWindow(progress, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 // The folder part of path (before its last backslash); 0 when it has none.
 static int folder_of(const char* path, kString& folder) {
     const char* last = path ? strrchr(path, '\\') : nullptr;
@@ -281,6 +287,7 @@ static int copy_files(SetupInfo* info, HWND progress) {
     for (unsigned int i = 0; i < info->files.count; i++) {
         FileEntry* file = info->files.items[i];
         SetDlgItemTextA(progress, 101, file->destination.text ? file->destination.text : "");
+        refresh(progress);
         int before = info->FileBefore
                          ? info->FileBefore(info, file->source, file->destination, info->hook_context)
                          : 0;
@@ -299,6 +306,7 @@ static int copy_files(SetupInfo* info, HWND progress) {
             }
         }
         SendDlgItemMessageA(progress, 100, PBM_SETPOS, i + 1, 0);
+        refresh(progress);
         Sleep(100);
     }
     return 0;
@@ -339,10 +347,11 @@ static int copy_stage(SetupInfo* info) {
     if (!progress)
         return -1;
     ShowWindow(progress, SW_SHOW);
-    UpdateWindow(progress);
+    refresh(progress);
     uninstall_support(info);
     SendDlgItemMessageA(progress, 100, PBM_SETRANGE32, 0, info->files.count + 1);
     SendDlgItemMessageA(progress, 100, PBM_SETPOS, 0, 0);
+    refresh(progress);
     Sleep(1000);
     create_links(info);
     result = copy_files(info, progress);
