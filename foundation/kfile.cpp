@@ -111,7 +111,8 @@ void kFile::printf(char* format, ...) {
         return;
     va_list args;
     va_start(args, format);
-    vsnprintf((char*)work.pointer(), 0x10000, format, args);
+    // The work buffer keeps a zero byte after its room.
+    kvsnprintf((char*)work.pointer(), 0x10000, format, args);
     va_end(args);
     write(work.pointer(), (unsigned long)_mbssize((char*)work.pointer()));
 }

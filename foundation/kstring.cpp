@@ -95,7 +95,8 @@ int kString::sprintf(char* format, ...) {
         return 0;
     va_list args;
     va_start(args, format);
-    vsnprintf((char*)work.pointer(), kWorkSize, format, args);
+    // The work buffer keeps a zero byte after its room.
+    kvsnprintf((char*)work.pointer(), kWorkSize, format, args);
     va_end(args);
     return set((char*)work.pointer());
 }

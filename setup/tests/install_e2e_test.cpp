@@ -361,6 +361,23 @@ TEST_F(Install, OldUninstallerThatCannotStartLeavesOnlyTheListedKeys) {
     const char missing[] = "C:\\no such folder\\setup.exe uninstall1";
     RegSetValueExA(entry, "UninstallString", 0, REG_SZ, (const BYTE*)missing, sizeof missing);
     RegCloseKey(entry);
+    // What the manual clean-up removes (the product's fixed names), and a
+    // neighbour that it must leave.
+    const char run_key[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const char vantrel[] = "SOFTWARE\\Halvern Dynamics Limited\\Vantrel";
+    const char old_entry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel";
+    for (const char* name : {"Vantrel", "ddeproc", "VantrelTestNeighbour"})
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, run_key, name, REG_SZ, "x", 2);
+    for (const char* sub : {"\\Uninstall\\Dir", "\\Uninstall\\File", "\\Uninstall\\Key", "\\Uninstall\\Value", "\\Settings"}) {
+        HKEY made;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(vantrel) + sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &made, nullptr);
+        RegCloseKey(made);
+    }
+    HKEY made;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, old_entry, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made, nullptr);
+    RegCloseKey(made);
+
     ProcessResult r = setup([&] {
         EXPECT_TRUE(answer("Previous Version", 1));
         HWND path = wait_dialog("Install Path");
@@ -368,6 +385,14 @@ TEST_F(Install, OldUninstallerThatCannotStartLeavesOnlyTheListedKeys) {
             press(path, 2);
     });
     EXPECT_EQ((DWORD)-2, r.exit_code);
+    EXPECT_EQ("(missing)", read_value(HKEY_LOCAL_MACHINE, run_key, "Vantrel"));
+    EXPECT_EQ("(missing)", read_value(HKEY_LOCAL_MACHINE, run_key, "ddeproc"));
+    EXPECT_EQ("x", read_value(HKEY_LOCAL_MACHINE, run_key, "VantrelTestNeighbour"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, vantrel));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, old_entry));
     EXPECT_TRUE(file_exists(destination + "\\readme.txt")) << "the old files stay";
-    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kSettingsKey)) << "only the product's own names go";
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kSettingsKey)) << "only the listed names go";
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, run_key, "VantrelTestNeighbour");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, vantrel);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, old_entry);
 }
