@@ -130,15 +130,10 @@ static INT_PTR CALLBACK license_proc(HWND dialog, UINT message, WPARAM wparam, L
         SendMessageA(edit, EM_SETRECT, 0, (LPARAM)&frame);
         return TRUE;
     }
-    case WM_COMMAND:
-        if (LOWORD(wparam) == 1 || LOWORD(wparam) == 2)
-            EndDialog(dialog, LOWORD(wparam));
-        return TRUE;
-    case WM_CLOSE:
-        EndDialog(dialog, 2);
-        return TRUE;
     }
-    return FALSE;
+    // Agree, Disagree and closing behave as in every other engine dialog.
+    return message == WM_COMMAND || message == WM_CLOSE ? generic_dialog_proc(dialog, message, wparam, lparam)
+                                                        : FALSE;
 }
 
 // A folder the product may go to: a sound path on a local removable or
