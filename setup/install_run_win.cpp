@@ -321,7 +321,10 @@ static void write_values(SetupInfo* info) {
             key.set(entry->value_name, entry->number);
         else
             key.set(entry->value_name, entry->text.text ? entry->text.text : (char*)"");
-        info->uninstall.AddKey(entry->root, entry->subkey, entry->value_name.text);
+        // An empty value name is the key's default value: the whole key is
+        // recorded, so that an uninstall removes the key.
+        char* name = entry->value_name.text && *entry->value_name.text ? entry->value_name.text : nullptr;
+        info->uninstall.AddKey(entry->root, entry->subkey, name);
         if (created)
             info->uninstall.AddKey(entry->root, entry->subkey, nullptr);
     }

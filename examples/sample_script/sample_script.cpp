@@ -164,7 +164,7 @@ static int __stdcall SampleBeforeCopy(SetupInfo* info, unsigned long) {
     info->AddKey(HKEY_LOCAL_MACHINE, settings, (char*)"installDir", info->destination_folder.text);
     info->AddKey(HKEY_LOCAL_MACHINE, settings, (char*)"runs", 0ul);
     info->AddKey(HKEY_CURRENT_USER, (char*)"Software", (char*)"SampleLastUser", (char*)"yes");
-    info->AddKey(HKEY_CURRENT_USER, (char*)"Software\\Halvern Dynamics Limited\\Sample Viewer", nullptr,
+    info->AddKey(HKEY_CURRENT_USER, (char*)"Software\\Halvern Dynamics Limited\\Sample Viewer", (char*)"",
                  (char*)"viewer");
     kString dependency;
     dependency.sprintf((char*)"%s\\license.txt", info->source_folder.text);
