@@ -1,5 +1,6 @@
 // Install-folder checks and creation against the real file system.
 #include <gtest/gtest.h>
+#include "testkit.h"
 #include <windows.h>
 #include <string>
 #include "paths.h"
@@ -9,10 +10,10 @@ static const char kBase[] = "C:\\VantrelPathTest";
 class PathTest : public testing::Test {
 protected:
     void SetUp() override {
-        remove_tree(kBase);
+        testkit::remove_tree(kBase);
         ASSERT_TRUE(CreateDirectoryA(kBase, nullptr));
     }
-    void TearDown() override { remove_tree(kBase); }
+    void TearDown() override { testkit::remove_tree(kBase); }
 
     static std::string at(const char* rest) { return std::string(kBase) + "\\" + rest; }
     static void make_file(const std::string& path) {
@@ -24,23 +25,6 @@ protected:
     static int is_folder(const std::string& path) {
         DWORD a = attributes(path);
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-    }
-    static void remove_tree(const std::string& path) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = found.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    remove_tree(path + "\\" + name);
-                else
-                    DeleteFileA((path + "\\" + name).c_str());
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(path.c_str());
     }
 };
 
