@@ -1,5 +1,6 @@
 // Program entry: start-up, dispatch, shutdown.
 #include "entry.h"
+#include <new>
 #include <string.h>
 #include "runs.h"
 #include "uninst_archive.h"
@@ -43,8 +44,8 @@ static int prepare_stage(SetupInfo* info) {
     if (unpack_archive(archive->text, info->source_folder.text, 0, &info->extracted) != 0)
         return 0;
     if (info->mode == kUninstallStage2) {
-        kString* copy = new kString(*archive);
-        if (info->extracted.append(copy) < 0)
+        kString* copy = new (std::nothrow) kString(*archive);
+        if (copy && info->extracted.append(copy) < 0)
             delete copy;
     }
     return info->product_name.set(*info->fields.items[2]) && info->product_key.set(*info->fields.items[3]);

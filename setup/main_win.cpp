@@ -4,6 +4,7 @@
 // start-up code: msvcrt.dll initialises itself, the engine has no static
 // constructors, and the start-up code would double the program's size.
 #include <stdio.h>
+#include <new>
 #include "entry.h"
 
 // The command line after the program's own name, as Windows hands it to
@@ -25,7 +26,9 @@ static char* arguments_of(char* line) {
 }
 
 static int run(HINSTANCE instance, char* command_line) {
-    SetupInfo* info = new SetupInfo;
+    SetupInfo* info = new (std::nothrow) SetupInfo;
+    if (!info)
+        return -1;
     int result = start_up(info, instance, command_line);
     int started = result == 0;
     if (started)
