@@ -9,6 +9,7 @@
 #include "masked.h"
 #include "mbcs.h"
 #include "mediaos.h"
+#include "paths.h"
 
 namespace {
 
@@ -34,41 +35,6 @@ int split_path(const char* path, kString& head, kString& tail) {
     if (cut < 0 || !tail.set(path + cut + 1) || !head.set(path))
         return 0;
     head.text[cut] = 0;
-    return 1;
-}
-
-// Creates every missing leading part of path (C: then C:\a then C:\a\b for
-// C:\a\b), as create_path does: 1 when all of them are folders afterwards, 0
-// when one exists as a file (nothing is created then) or cannot be made.
-int create_folders(const char* path) {
-    kString work(const_cast<char*>(path));
-    if (!work.text || !work.text[0])
-        return 0;
-    char* text = work.text;
-    for (int pass = 0; pass < 2; pass++) {
-        for (long i = 1;; i += mb_char_size(text + i)) {
-            char saved = text[i];
-            if (saved != '\\' && saved != 0)
-                continue;
-            text[i] = 0;
-            DWORD attributes = GetFileAttributesA(text);
-            int ok = 1;
-            if (pass == 0) {
-                ok = attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
-            } else if (attributes == INVALID_FILE_ATTRIBUTES) {
-                ok = CreateDirectoryA(text, nullptr) != 0;
-                if (ok)
-                    printf("created %s\n", text);
-            } else {
-                printf("using %s\n", text);
-            }
-            text[i] = saved;
-            if (!ok)
-                return 0;
-            if (saved == 0)
-                break;
-        }
-    }
     return 1;
 }
 
@@ -102,7 +68,7 @@ void make_folder(UninstallInfo& record, char* folder) {
         return;
     kPtrVector<kString> missing;
     missing_parts(folder, missing);
-    if (create_folders(folder) == 1) {
+    if (create_path(folder) == 1) {
         for (unsigned int i = missing.count; i-- > 0;)
             record.AddDir(missing.items[i]->text);
     }

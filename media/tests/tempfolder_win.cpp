@@ -1,6 +1,7 @@
 // Temporary test folders on Windows: below the user's temporary folder.
 #include <windows.h>
 #include "tempfolder.h"
+#include "testkit.h"
 
 const char kSeparator[] = "\\";
 
@@ -21,27 +22,7 @@ TempFolder::TempFolder() {
     }
 }
 
-static void remove_tree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 TempFolder::~TempFolder() {
     if (!root_.empty())
-        remove_tree(root_);
+        testkit::remove_tree(root_);
 }
