@@ -4,7 +4,11 @@
 # variables are exported and `wine_run PROGRAM ARGS...` runs a program.
 # Everything is guarded by a lock, so parallel CTest jobs share one setup.
 
+# The package wine64 puts its programs under /usr/lib/wine only: wineboot
+# and wineserver are not on PATH on a fresh machine, so both are called by
+# their full paths (wineboot is a Windows program run by the loader).
 WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
 
 wine_env_vars() {
     export WINEPREFIX="$1/wine/prefix"
@@ -24,8 +28,8 @@ WINE_CD_LABEL=VANTREL_TEST_CD
 wine_prefix_init() {
     mkdir -p "$WINE_STATE/cdrom" "$WINE_STATE/floppy"
     printf '%s' "$WINE_CD_LABEL" > "$WINE_STATE/cdrom/.windows-label"
-    DISPLAY= wineboot --init </dev/null >/dev/null 2>&1 9>&-
-    wineserver -w
+    DISPLAY= "$WINE64" wineboot --init </dev/null >/dev/null 2>&1 9>&-
+    "$WINESERVER" -w
     local reg="$WINE_STATE/init.reg"
     cat > "$reg" <<REG
 REGEDIT4
@@ -40,11 +44,11 @@ REGEDIT4
 "r:"="cdrom"
 "s:"="floppy"
 REG
-    $WINE64 regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
+    "$WINE64" regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
     ln -sfn "$WINE_STATE/cdrom" "$WINEPREFIX/dosdevices/r:"
     ln -sfn "$WINE_STATE/floppy" "$WINEPREFIX/dosdevices/s:"
-    wineserver -k 2>/dev/null
-    wineserver -w
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w
     touch "$WINE_STATE/prefix.ready"
 }
 
@@ -77,7 +81,7 @@ wine_display_up() {
 # here with every descriptor detached: started by a test program they would
 # inherit its output pipe and keep CTest waiting for it to close.
 wine_server_up() {
-    wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 9>&- || true
     "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 }
 
@@ -96,7 +100,7 @@ wine_env_up() {
 # Stops the wineserver and the private display of this build folder.
 wine_env_down() {
     wine_env_vars "$1"
-    wineserver -k 2>/dev/null
+    "$WINESERVER" -k 2>/dev/null
     local f="$WINE_STATE/display"
     if [ -f "$f" ]; then
         kill "$(cut -d' ' -f2 "$f")" 2>/dev/null
