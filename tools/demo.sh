@@ -11,6 +11,8 @@ cd "$top"
 if [ "$(id -u)" = 0 ]; then
     tools/deps.sh
 fi
+. tools/cleanpath.sh
+clean_path_up "$top/build/path" >/dev/null
 echo "== building"
 BUILDS="win64 native" tools/build.sh >/dev/null
 . tools/wine/wineenv.sh

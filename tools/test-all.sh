@@ -8,6 +8,10 @@ cd "$top"
 if [ "$(id -u)" = 0 ]; then
     tools/deps.sh
 fi
+# From here on only the programs that a fresh machine has after deps.sh.
+echo "== programs"
+. tools/cleanpath.sh
+clean_path_up "$top/build/path"
 tools/build.sh
 . tools/wine/wineenv.sh
 trap 'wine_env_down "$top/build/win64"' EXIT

@@ -30,6 +30,10 @@ wine_prefix_init() {
     printf '%s' "$WINE_CD_LABEL" > "$WINE_STATE/cdrom/.windows-label"
     DISPLAY= "$WINE64" wineboot --init </dev/null >/dev/null 2>&1 9>&-
     "$WINESERVER" -w
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine: could not make the prefix $WINEPREFIX" >&2
+        return 1
+    fi
     local reg="$WINE_STATE/init.reg"
     cat > "$reg" <<REG
 REGEDIT4
