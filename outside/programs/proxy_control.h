@@ -1,0 +1,10 @@
+// Starting and ending the product's local proxy program (relay.exe).
+#pragma once
+#include <windows.h>
+
+// Starts "relay.exe" from the folder in the settings value "dtg_proxy_path";
+// 1 when it started, 0 when the value is missing or the start failed.
+int start_proxy();
+// Ends the proxy started by start_proxy and waits for its end; nothing when
+// none was started.
+void stop_proxy();
