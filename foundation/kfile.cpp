@@ -101,8 +101,8 @@ void kFile::dump(long n) {
     }
 }
 
-// The text goes out without its terminating zero byte: a zero after every
-// piece would corrupt the text files and dumps written this way.
+// The text goes out followed by its terminating zero byte: that is the
+// byte layout scripts rely on, and dump writes through it piece by piece.
 void kFile::printf(char* format, ...) {
     if (!stream)
         return;
@@ -114,7 +114,7 @@ void kFile::printf(char* format, ...) {
     // The work buffer keeps a zero byte after its room.
     kvsnprintf((char*)work.pointer(), 0x10000, format, args);
     va_end(args);
-    write(work.pointer(), (unsigned long)_mbssize((char*)work.pointer()));
+    write(work.pointer(), (unsigned long)_mbssize((char*)work.pointer()) + 1);
 }
 
 kFile::operator FILE*() {

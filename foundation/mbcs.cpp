@@ -6,3 +6,18 @@ int mb_char_size(const char* s) {
         return 2;
     return 1;
 }
+
+const char* mb_last_char(const char* s) {
+    const char* last = nullptr;
+    for (const char* p = s; *p; p += mb_char_size(p))
+        last = p;
+    return last;
+}
+
+const char* mb_find_last(const char* s, char c) {
+    const char* found = nullptr;
+    for (const char* p = s; *p; p += mb_char_size(p))
+        if (*p == c && mb_char_size(p) == 1)
+            found = p;
+    return found;
+}

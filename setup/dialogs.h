@@ -30,3 +30,8 @@ INT_PTR CALLBACK insert_disc_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
 // Index (0 = A:) of the first CD-ROM drive whose volume label equals one of
 // disc_labels exactly; -1 when none.
 int find_disc(SetupInfo* info);
+
+// Loads string id of module into out (260 bytes). A string that is missing,
+// or of 260 characters or more (it would not fit), counts as missing: then
+// fallback goes into out instead. Returns 1 when the string was taken.
+int load_text(HINSTANCE module, unsigned int id, char* out, const char* fallback);

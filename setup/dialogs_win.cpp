@@ -106,3 +106,16 @@ int SetupInfo::QueryInsertDisc(HINSTANCE module) {
         return -1;
     return disc_drive;
 }
+
+int load_text(HINSTANCE module, unsigned int id, char* out, const char* fallback) {
+    // Loaded with room to tell: into 260 bytes a string could never come
+    // back with 260 characters, and a longer one would be cut silently.
+    char text[1024];
+    int length = LoadStringA(module, id, text, sizeof text);
+    if (length <= 0 || length >= 260) {
+        lstrcpynA(out, fallback, 260);
+        return 0;
+    }
+    memcpy(out, text, length + 1);
+    return 1;
+}

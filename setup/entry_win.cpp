@@ -2,6 +2,7 @@
 #include "entry.h"
 #include <new>
 #include <string.h>
+#include "mbcs.h"
 #include "runs.h"
 #include "uninst_archive.h"
 
@@ -14,7 +15,7 @@ static int own_folder(SetupInfo* info) {
     if (n == 0 || n >= 260)
         return 0;
     path[n] = 0;
-    char* last = strrchr(path, '\\');
+    char* last = (char*)mb_find_last(path, '\\');
     if (!last)
         return 0;
     *last = 0;

@@ -11,6 +11,7 @@
 #include "links.h"
 #include "paths.h"
 #include "placer.h"
+#include "mbcs.h"
 #include "runs.h"
 #include "uninstall.h"
 #include "window.h"
@@ -21,12 +22,18 @@ static int call(StageHook hook, SetupInfo* info) {
     return hook ? hook(info, info->hook_context) : 0;
 }
 
-// Reads a string value of at most 260 bytes into value; 1 when it is there.
+// Reads a string value of at most 260 bytes into value (room for 261) and
+// terminates it: a value may be stored without its zero byte. 1 when it is
+// there.
 static int read_text(HKEY root, const char* subkey, const char* name, char* value) {
     kRegKey key;
     if (!key.open(root, (char*)subkey))
         return 0;
-    return key.get((char*)name, value, 260);
+    unsigned long size = 260;
+    if (!key.get((char*)name, (void*)value, &size) || size > 260)
+        return 0;
+    value[size] = 0;
+    return 1;
 }
 
 // Previous-version check: an uninstall record with its four sections, and
@@ -39,7 +46,7 @@ static int previous_version_present(SetupInfo* info) {
         return 0;
     char name[261] = "";
     if (!read_text(HKEY_LOCAL_MACHINE, "Software\\Halvern Dynamics Limited\\Vantrel\\Settings", "local_name", name))
-        strcpy(name, info->product_name.text ? info->product_name.text : "");
+        lstrcpynA(name, info->product_name.text ? info->product_name.text : "", sizeof name);
     path.sprintf((char*)kWindowsUninstall, name);
     kRegKey entry;
     return entry.open(HKEY_LOCAL_MACHINE, path) && entry.values() >= 2;
@@ -146,10 +153,12 @@ static int folder_acceptable(char* folder) {
     return type == DRIVE_REMOVABLE || type == DRIVE_FIXED;
 }
 
+// Stepping by characters: in a double-byte code page the trail byte of the
+// last character may have the value of a backslash.
 static void strip_one_backslash(kString& folder) {
-    size_t n = folder.text ? strlen(folder.text) : 0;
-    if (n && folder.text[n - 1] == '\\')
-        folder.text[n - 1] = 0;
+    const char* last = folder.text ? mb_last_char(folder.text) : nullptr;
+    if (last && *last == '\\' && mb_char_size(last) == 1)
+        folder.text[last - folder.text] = 0;
 }
 
 static void update_next(HWND dialog) {
@@ -160,10 +169,8 @@ static void update_next(HWND dialog) {
 }
 
 static void browse(HWND dialog, SetupInfo* info) {
-    char title[261];
-    int length = LoadStringA(info->dialog_instance, 1082, title, sizeof title - 1);
-    if (length <= 0 || length >= 260)
-        strcpy(title, "select destination folder");
+    char title[260];
+    load_text(info->dialog_instance, 1082, title, "select destination folder");
     BROWSEINFOA request = {};
     request.hwndOwner = dialog;
     request.lpszTitle = title;
@@ -252,7 +259,7 @@ static void refresh(HWND progress) {
 
 // The folder part of path (before its last backslash); 0 when it has none.
 static int folder_of(const char* path, kString& folder) {
-    const char* last = path ? strrchr(path, '\\') : nullptr;
+    const char* last = path ? mb_find_last(path, '\\') : nullptr;
     if (!last)
         return 0;
     kBuffer copy;
@@ -321,12 +328,15 @@ static void write_values(SetupInfo* info) {
             key.set(entry->value_name, entry->number);
         else
             key.set(entry->value_name, entry->text.text ? entry->text.text : (char*)"");
-        // An empty value name is the key's default value: the whole key is
-        // recorded, so that an uninstall removes the key.
-        char* name = entry->value_name.text && *entry->value_name.text ? entry->value_name.text : nullptr;
-        info->uninstall.AddKey(entry->root, entry->subkey, name);
+        // An empty value name is the key's default value. A key the install
+        // created is recorded whole, so that an uninstall removes it; of a
+        // key that was there before, only the default value is recorded:
+        // the uninstall must not take away what the product did not make.
+        char* name = entry->value_name.text ? entry->value_name.text : (char*)"";
         if (created)
             info->uninstall.AddKey(entry->root, entry->subkey, nullptr);
+        if (!created || *name)
+            info->uninstall.AddKey(entry->root, entry->subkey, name);
     }
 }
 

@@ -7,24 +7,6 @@
 #include <new>
 #include "entry.h"
 
-// The command line after the program's own name, as Windows hands it to
-// WinMain: the name ends at the closing quote or the first blank.
-static char* arguments_of(char* line) {
-    if (*line == '"') {
-        line++;
-        while (*line && *line != '"')
-            line++;
-        if (*line == '"')
-            line++;
-    } else {
-        while (*line && *line != ' ' && *line != '\t')
-            line++;
-    }
-    while (*line == ' ' || *line == '\t')
-        line++;
-    return line;
-}
-
 static int run(HINSTANCE instance, char* command_line) {
     SetupInfo* info = new (std::nothrow) SetupInfo;
     if (!info)
@@ -39,7 +21,7 @@ static int run(HINSTANCE instance, char* command_line) {
 }
 
 extern "C" void __stdcall setup_start() {
-    int result = run(GetModuleHandleA(nullptr), arguments_of(GetCommandLineA()));
+    int result = run(GetModuleHandleA(nullptr), (char*)own_arguments(GetCommandLineA()));
     fflush(stdout);
     ExitProcess((UINT)result);
 }

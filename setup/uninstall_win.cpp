@@ -241,7 +241,9 @@ public:
     int next();
 
     char name[kRecordKeySize];
-    char text[kRecordTextSize];
+    // A record holds up to kRecordTextSize - 1 characters and its zero
+    // byte; one byte more gives room to terminate data stored without it.
+    char text[kRecordTextSize + 1];
 
 private:
     HKEY key;

@@ -126,8 +126,10 @@ TEST_F(kFileBasics, PrintfWritesTheText) {
     ASSERT_EQ(1, f.open(name(), (char*)"wb"));
     f.printf((char*)"checking %s\n", "C:\\x");
     f.printf((char*)"%d", 42);
+    f.printf((char*)"%s", "");
     f.close();
-    EXPECT_EQ("checking C:\\x\n42", get());
+    // Each piece is followed by its terminating zero byte.
+    EXPECT_EQ(std::string("checking C:\\x\n\0" "42\0" "\0", 19), get());
 }
 
 TEST_F(kFileDump, TwentyBytesMakeTwoPaddedLines) {
@@ -139,9 +141,15 @@ TEST_F(kFileDump, TwentyBytesMakeTwoPaddedLines) {
     f.dump(20);
     f.close();
     std::string all = get();
-    std::string expected =
-        "00000000: 41 42 43 20 7f 80 01 ff 30 31 32 33 34 35 36 37   ABC ....01234567\n"
-        "00000010: 38 39 7a 7e XX XX XX XX XX XX XX XX XX XX XX XX   89z~XXXXXXXXXXXX\n";
+    // Written through printf piece by piece, each with its zero byte: the
+    // offset, 16 columns, the gap, 16 characters and the line end.
+    std::string expected;
+    for (const char* line : {"00000000: |41 |42 |43 |20 |7f |80 |01 |ff |30 |31 |32 |33 |34 |35 |36 |37 |  "
+                             "|A|B|C| |.|.|.|.|0|1|2|3|4|5|6|7|\n|",
+                             "00000010: |38 |39 |7a |7e |XX |XX |XX |XX |XX |XX |XX |XX |XX |XX |XX |XX |  "
+                             "|8|9|z|~|X|X|X|X|X|X|X|X|X|X|X|X|\n|"})
+        for (const char* c = line; *c; c++)
+            expected += *c == '|' ? '\0' : *c;
     ASSERT_GE(all.size(), bytes.size());
     EXPECT_EQ(bytes, all.substr(0, bytes.size()));
     EXPECT_EQ(expected, all.substr(bytes.size()));

@@ -1,9 +1,12 @@
 // The dialog runner, the restart query and the insert-disc query, with real
 // dialogs driven from a second thread.
 #include <gtest/gtest.h>
+#include <string.h>
+#include <string>
 #include <thread>
 #include "dialogs.h"
 #include "testkit.h"
+#include <shellapi.h>
 
 using namespace testkit;
 
@@ -231,4 +234,37 @@ TEST_F(InsertDisc, SkippedDialogGivesTheDriveAsItStands) {
     EXPECT_EQ(-1, info.QueryInsertDisc(info.instance));
     pre_result = -2;
     EXPECT_EQ(-1, info.QueryInsertDisc(info.instance));
+}
+
+TEST(LoadText, TextsOf260CharactersOrMoreCountAsMissing) {
+    HMODULE module = LoadLibraryA("testres.dll");
+    ASSERT_NE(nullptr, module);
+    struct {
+        int line;
+        unsigned int id;
+        int taken;
+        std::string expected;
+    } cases[] = {
+        {__LINE__, 7001, 1, "short"},
+        {__LINE__, 7259, 1, std::string(259, 'a')},
+        {__LINE__, 7260, 0, "fallback"},
+        {__LINE__, 7300, 0, "fallback"},
+        {__LINE__, 7999, 0, "fallback"},
+    };
+    for (const auto& c : cases) {
+        char out[260 + 8];
+        memset(out, 0xBD, sizeof out);
+        EXPECT_EQ(c.taken, load_text(module, c.id, out, "fallback")) << "line " << c.line;
+        EXPECT_EQ(c.expected, std::string(out)) << "line " << c.line;
+        EXPECT_EQ((char)0xBD, out[260]) << "line " << c.line;
+    }
+    FreeLibrary(module);
+}
+
+TEST(Icons, SetupCarriesTheProgramsAndTheUninstallIcon) {
+    EXPECT_EQ(2u, ExtractIconExA((bin_folder() + "\\setup.exe").c_str(), -1, nullptr, nullptr, 0));
+    HICON uninstall = nullptr;
+    EXPECT_EQ(1u, ExtractIconExA((bin_folder() + "\\setup.exe").c_str(), 1, &uninstall, nullptr, 1));
+    if (uninstall)
+        DestroyIcon(uninstall);
 }

@@ -231,6 +231,28 @@ TEST_F(Install, UninstallLeavesNothingBehindButTheUsersFiles) {
     EXPECT_FALSE(file_exists(std::string(windows) + "\\Temp\\vscript.dll"));
 }
 
+TEST_F(Install, AnExistingKeyLosesOnlyItsDefaultValue) {
+    const char kViewer[] = "Software\\Halvern Dynamics Limited\\Sample Viewer";
+    std::string keep = std::string(kViewer) + "\\Keep";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, keep.c_str(), "own", REG_SZ, "mine", 5));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kViewer, "own", REG_SZ, "mine", 5));
+    ASSERT_EQ(0ul, install().exit_code);
+    EXPECT_EQ("viewer", read_value(HKEY_CURRENT_USER, kViewer, nullptr));
+    EXPECT_EQ(0u, record_texts("Key").count(std::string("HKCU\\") + kViewer)) << "the key was there before";
+    EXPECT_EQ(1u, record_texts("Value").count(std::string("HKCU\\") + kViewer + ","));
+
+    std::string command = read_value(HKEY_LOCAL_MACHINE, kWindowsEntry, "UninstallString");
+    ProcessResult stage1 = run(command, [] { EXPECT_TRUE(answer("Verify Uninstall", 1)); });
+    EXPECT_EQ(0ul, stage1.exit_code) << stage1.output;
+    DWORD start = GetTickCount();
+    while (key_exists(HKEY_LOCAL_MACHINE, kProductKey) && GetTickCount() - start < 90000)
+        Sleep(200);
+    Sleep(3000);
+    EXPECT_EQ("(missing)", read_value(HKEY_CURRENT_USER, kViewer, nullptr));
+    EXPECT_EQ("mine", read_value(HKEY_CURRENT_USER, kViewer, "own"));
+    EXPECT_EQ("mine", read_value(HKEY_CURRENT_USER, keep.c_str(), "own"));
+}
+
 TEST_F(Install, UninstallRemovesTheEmptiedFolder) {
     ASSERT_EQ(0ul, install().exit_code);
     std::string command = read_value(HKEY_LOCAL_MACHINE, kWindowsEntry, "UninstallString");
@@ -324,6 +346,18 @@ TEST_F(Install, PreviousVersionIsReplaced) {
     ASSERT_EQ(0ul, install().exit_code);
     std::string first = destination;
     destination = dir.path() + "\\Second";
+    // Texts stored without their zero byte are read whole and terminated:
+    // the old uninstall command, and the cache folder whose error pages go.
+    std::string command = read_value(HKEY_LOCAL_MACHINE, kWindowsEntry, "UninstallString");
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kWindowsEntry, "UninstallString", REG_SZ,
+                                             command.data(), (DWORD)command.size()));
+    const char kVantrel[] = "Software\\Halvern Dynamics Limited\\Vantrel";
+    std::string cache = dir.path() + "\\cache";
+    CreateDirectoryA(cache.c_str(), nullptr);
+    for (const char* page : {"err1.html", "err4.html", "cache_data"})
+        ASSERT_TRUE(write_file(cache + "\\" + page, "x"));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kVantrel, "cacheDir", REG_SZ, cache.data(),
+                                             (DWORD)cache.size()));
     ProcessResult r = setup([&] {
         EXPECT_TRUE(answer("Previous Version", 1));
         EXPECT_TRUE(answer("Verify Uninstall", 1));  // the old copy's own uninstaller
@@ -334,6 +368,10 @@ TEST_F(Install, PreviousVersionIsReplaced) {
     EXPECT_FALSE(file_exists(first + "\\readme.txt"));
     EXPECT_TRUE(file_exists(destination + "\\readme.txt"));
     EXPECT_EQ(destination, read_value(HKEY_LOCAL_MACHINE, kSettingsKey, "installDir"));
+    EXPECT_FALSE(file_exists(cache + "\\err1.html"));
+    EXPECT_FALSE(file_exists(cache + "\\err4.html"));
+    EXPECT_TRUE(file_exists(cache + "\\cache_data"));
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kVantrel);
 }
 
 TEST_F(Install, PreviousVersionCancelOrKeep) {
