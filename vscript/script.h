@@ -1,0 +1,68 @@
+// The install script's shared state and the helpers its hooks share. All
+// hooks run on setup.exe's one thread, one at a time.
+#pragma once
+#include <windows.h>
+#include "setupinfo.h"
+
+// Keys and names of the product.
+#define VANTREL_COMPANY_KEY "Software\\Halvern Dynamics Limited"
+#define VANTREL_PRODUCT_KEY "Software\\Halvern Dynamics Limited\\Vantrel"
+#define VANTREL_SETTINGS_KEY "Software\\Halvern Dynamics Limited\\Vantrel\\Settings"
+#define VANTREL_SNAPSHOT_KEY "Software\\Halvern Dynamics Limited\\SavedVantrel"
+#define VANTREL_MARKER_KEY "SOFTWARE\\vuninst"
+#define VANTREL_COMPONENT_KEY "Software\\Halvern Dynamics Limited\\Collector\\Alpha000"
+#define STARTUP_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+#define RUNONCE_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"
+#define SHELL_FOLDERS_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+#define BUILD_TAG "build160"
+
+extern HMODULE language_module;
+extern HWND script_splash;
+extern int tune_network;
+extern int lan_connection;
+extern int replacing_previous;
+extern char archive_path[260];
+extern char pad_path[260];
+extern char group_name[260];
+extern int keep_aggressive, keep_prefetch;
+extern HANDLE app_event, button_event;
+
+// String id of the language library into out (260 bytes); a missing string,
+// or one of 260 characters or more, gives the fallback instead.
+void load_text(unsigned int id, char* out, const char* fallback);
+// "%s\\%s" of a and b into out (260 bytes); 0, with out empty, when it
+// would not fit.
+int join(char* out, const char* a, const char* b);
+// A text value of at most 259 bytes, terminated; 1 when it was read.
+int read_text(HKEY root, const char* subkey, const char* name, char* out);
+// The text of a kString, "" when unset.
+const char* text_of(const kString& s);
+
+// Running-instance shutdown: the product's named objects.
+int send_shutdown_signal();
+int dde_process_running();
+int stop_dde_process();
+void wait_for_proxy_end();
+void wait_for_main_application_end();
+int main_application_running();
+
+// Network tuning.
+int run_tuning_probe(const char* tag, const char* folder);
+
+// Settings: defaults and restored entries for keys, snapshot, marker.
+void append_setting_entries(SetupInfo* info);
+void take_settings_snapshot();
+
+// User profiles: the Programs folder of the default user and each profile.
+typedef void (*FolderCallback)(const char* folder, void* context);
+int for_each_programs_folder(FolderCallback callback, void* context);
+struct LinkDescriptor {
+    SetupInfo* info;
+    const char* link_path;  // relative to a Programs folder
+    const char* target;
+    const char* arguments;  // null when the shortcut has none
+    int icon_index;
+};
+void add_link_to_folder(const char* folder, void* descriptor);
+void remove_named_folder(const char* folder, void* folder_name);
+void remove_link_folder(const char* folder);

@@ -1,0 +1,102 @@
+// Stopping a running copy of the product through its named objects: two
+// events that ask programs to close, mutexes that tell whether they run, and
+// the DDE process's shared memory.
+#include "script.h"
+
+namespace {
+
+const char kAppEvent[] = "VantrelEvent";
+const char kButtonEvent[] = "WButtonEvent";
+const char kDdeMutex[] = "Halvern Dynamics/DDEProc/mutex";
+const char kDdeMemory[] = "Halvern Dynamics.DDEProc.Shared Memory";
+const char kProxyMutex[] = "Halvern Dynamics/Proxy/mutex";
+const char kAppMutex[] = "Halvern Dynamics/Vantrel/MainAppMuteX";
+// The DDE process's id is the 32-bit word at this offset; all ones asks it
+// to end.
+const DWORD kDdeIdOffset = 24;
+const DWORD kDdeStop = 0xFFFFFFFF;
+
+int mutex_exists(const char* name) {
+    HANDLE mutex = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name);
+    if (!mutex)
+        return 0;
+    CloseHandle(mutex);
+    return 1;
+}
+
+// Polls once a second, without a limit, while another process holds name.
+void wait_for_end(const char* name) {
+    for (;;) {
+        Sleep(1000);
+        HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+        if (!mutex)
+            return;
+        if (WaitForSingleObject(mutex, 0) == WAIT_TIMEOUT) {
+            CloseHandle(mutex);
+            continue;
+        }
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        return;
+    }
+}
+
+}  // namespace
+
+int send_shutdown_signal() {
+    app_event = OpenEventA(EVENT_ALL_ACCESS, FALSE, kAppEvent);
+    if (!app_event) {
+        app_event = INVALID_HANDLE_VALUE;
+        return 0;
+    }
+    SetEvent(app_event);
+    button_event = OpenEventA(EVENT_ALL_ACCESS, FALSE, kButtonEvent);
+    if (button_event)
+        SetEvent(button_event);
+    else
+        button_event = INVALID_HANDLE_VALUE;
+    return 0;
+}
+
+int dde_process_running() {
+    return mutex_exists(kDdeMutex);
+}
+
+int main_application_running() {
+    return mutex_exists(kAppMutex);
+}
+
+int stop_dde_process() {
+    if (!dde_process_running())
+        return 1;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, TRUE, kDdeMemory);
+    if (!mapping)
+        return 0;
+    BYTE* view = (BYTE*)MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0);
+    if (!view) {
+        CloseHandle(mapping);
+        return 0;
+    }
+    volatile DWORD* word = (volatile DWORD*)(view + kDdeIdOffset);
+    DWORD process_id = *word;
+    *word = kDdeStop;
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    Sleep(1000);
+    if (!dde_process_running())
+        return 1;
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, process_id);
+    if (!process)
+        return 0;
+    TerminateProcess(process, 0);
+    CloseHandle(process);
+    return 1;
+}
+
+void wait_for_proxy_end() {
+    wait_for_end(kProxyMutex);
+}
+
+void wait_for_main_application_end() {
+    wait_for_end(kAppMutex);
+}
