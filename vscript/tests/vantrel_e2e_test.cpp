@@ -1,0 +1,319 @@
+// The product installed as its users get it: setup.exe with vscript.dll on
+// the Vantrel media, driven through its dialogs under Wine's emulation of
+// Windows NT 4.0, then removed through the recorded uninstall command.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include "testkit.h"
+
+using namespace testkit;
+
+namespace {
+
+const char kCompany[] = "Software\\Halvern Dynamics Limited";
+const char kProduct[] = "Software\\Halvern Dynamics Limited\\Vantrel";
+const char kSettings[] = "Software\\Halvern Dynamics Limited\\Vantrel\\Settings";
+const char kComponent[] = "Software\\Halvern Dynamics Limited\\Collector\\Alpha000";
+const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const char kWindowsEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel";
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+std::string media() {
+    return bin_folder() + "\\..\\media\\vantrel";
+}
+
+std::string source_file(const std::string& name) {
+    std::string path = "Z:" KSOURCE_DIR "/examples/vantrel/" + name;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+struct Value {
+    DWORD type = 0;
+    std::string data;
+    bool operator==(const Value& other) const { return type == other.type && data == other.data; }
+};
+
+Value value_of(HKEY root, const char* key, const char* name) {
+    Value value;
+    char data[2048];
+    DWORD size = sizeof data;
+    if (RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, data, &size) == ERROR_SUCCESS)
+        value.data.assign(data, size);
+    return value;
+}
+
+Value number(DWORD n) {
+    Value v;
+    v.type = REG_DWORD;
+    v.data.assign((const char*)&n, 4);
+    return v;
+}
+
+Value text(const std::string& s) {
+    Value v;
+    v.type = REG_SZ;
+    v.data = s + '\0';
+    return v;
+}
+
+std::string shown(const Value& v) {
+    if (v.type == REG_DWORD && v.data.size() == 4)
+        return "number " + std::to_string(*(const DWORD*)v.data.data());
+    if (v.type == REG_SZ)
+        return "text \"" + std::string(v.data.c_str()) + "\"";
+    return "type " + std::to_string(v.type) + " of " + std::to_string(v.data.size()) + " bytes";
+}
+
+bool key_exists(HKEY root, const char* key) {
+    HKEY open;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &open) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(open);
+    return true;
+}
+
+std::string common_programs() {
+    Value v = value_of(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs");
+    return v.data.c_str();
+}
+
+struct Link {
+    std::string target, arguments;
+    int icon = -1;
+};
+
+bool read_link(const std::string& file, Link* out) {
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)))
+        return false;
+    IPersistFile* persist = nullptr;
+    bool ok = false;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist))) {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
+            char path[MAX_PATH] = "", arguments[1024] = "", icon[MAX_PATH] = "";
+            link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+            link->GetArguments(arguments, sizeof arguments);
+            link->GetIconLocation(icon, MAX_PATH, &out->icon);
+            out->target = path;
+            out->arguments = arguments;
+            ok = true;
+        }
+        persist->Release();
+    }
+    link->Release();
+    return ok;
+}
+
+// Wine-only: the Windows version Wine reports to setup.exe and its helpers.
+class WindowsVersion {
+public:
+    explicit WindowsVersion(const char* version) {
+        for (const char* program : {"setup.exe", "hdlutil.exe"}) {
+            std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
+            RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version, (DWORD)strlen(version) + 1);
+        }
+    }
+    ~WindowsVersion() {
+        for (const char* program : {"setup.exe", "hdlutil.exe"})
+            RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Wine\\AppDefaults\\") + program).c_str());
+    }
+};
+
+void set_event(const char* name) {
+    HANDLE event = OpenEventA(EVENT_ALL_ACCESS, FALSE, name);
+    if (event) {
+        SetEvent(event);
+        CloseHandle(event);
+    }
+}
+
+void remove_product_traces() {
+    // A product started by an earlier install is asked to close first.
+    set_event("VantrelEvent");
+    Sleep(300);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kCompany);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kWindowsEntry);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\vuninst");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRun, "Vantrel");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRun, "ddeproc");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunOnce, "fn_Vantrel");
+    remove_tree(common_programs() + "\\Vantrel");
+}
+
+class Vantrel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        ASSERT_TRUE(file_exists(media() + "\\vscript.dll")) << "Vantrel media without the script";
+        remove_product_traces();
+        destination = dir.path() + "\\Vantrel Product";
+    }
+    void TearDown() override {
+        remove_product_traces();
+        CoUninitialize();
+    }
+    ProcessResult run(const std::string& command_line, const std::function<void()>& drive) {
+        ProcessResult result;
+        std::thread runner([&] { result = run_process(command_line, nullptr, 180000); });
+        drive();
+        runner.join();
+        return result;
+    }
+    static bool answer(const char* caption, int button) {
+        HWND dialog = wait_dialog(caption);
+        if (!dialog)
+            return false;
+        press(dialog, button);
+        return wait_dialog_gone(caption);
+    }
+    // Welcome, License, Install Path, the connection dialog (LAN when lan).
+    void walk_through(bool lan, bool* tuning_enabled) {
+        EXPECT_TRUE(answer("Welcome", 1));
+        EXPECT_TRUE(answer("License Agreement", 1));
+        HWND path = wait_dialog("Install Path");
+        ASSERT_NE(nullptr, path);
+        set_control_text(path, 100, destination);
+        press(path, 1);
+        HWND connection = wait_dialog("Connection");
+        ASSERT_NE(nullptr, connection);
+        *tuning_enabled = control_enabled(connection, 102);
+        if (lan)
+            press(connection, 101);
+        Sleep(200);
+        press(connection, 1);
+    }
+    void uninstall() {
+        Value command = value_of(HKEY_LOCAL_MACHINE, kWindowsEntry, "UninstallString");
+        ASSERT_EQ((DWORD)REG_SZ, command.type);
+        ProcessResult stage1 = run(command.data.c_str(), [] { EXPECT_TRUE(answer("Verify Uninstall", 1)); });
+        EXPECT_EQ(0ul, stage1.exit_code) << stage1.output;
+        DWORD start = GetTickCount();
+        while (key_exists(HKEY_LOCAL_MACHINE, kProduct) && GetTickCount() - start < 120000)
+            Sleep(200);
+        Sleep(3000);
+    }
+
+    TempDir dir{"vantrel"};
+    std::string destination;
+};
+
+TEST_F(Vantrel, WindowsNtInstallsEverythingAndRemovesIt) {
+    WindowsVersion nt("nt40");
+    bool tuning_enabled = true;
+    ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] { walk_through(false, &tuning_enabled); });
+    ASSERT_EQ(0ul, r.exit_code) << r.output;
+    EXPECT_FALSE(tuning_enabled) << "the tuning box is for the Windows 95 family";
+    EXPECT_EQ(nullptr, FindWindowA("#32770", "Complete"));
+
+    // Every file of the list, byte for byte, whatever its form on the media.
+    struct {
+        const char* installed;
+        std::string original;
+    } files[] = {
+        {"hub.exe", bin_folder() + "\\hub.exe"},               // plain
+        {"relay.exe", bin_folder() + "\\relay.exe"},           // compressed
+        {"ddeproc.exe", bin_folder() + "\\ddeproc.exe"},       // compressed
+        {"relay alt.exe", bin_folder() + "\\relay alt.exe"},   // archive member
+        {"grabber.exe", bin_folder() + "\\grabber.exe"},       // masked with its pad
+        {"linkup.exe", bin_folder() + "\\linkup.exe"},
+        {"vantrel_setup.exe", bin_folder() + "\\vantrel_setup.exe"},
+        {"help\\index.html", source_file("help/index.html")},
+        {"help\\showver.htm", source_file("help/showver.htm")},
+        {"help\\prefetch.htm", source_file("help/prefetch.htm")},  // compressed
+    };
+    for (const auto& f : files) {
+        std::string want = "(missing original)", got = "(missing)";
+        read_file(f.original, &want);
+        read_file(destination + "\\" + f.installed, &got);
+        EXPECT_TRUE(want == got) << f.installed;
+    }
+
+    // The seven shortcuts below the common Programs folder.
+    std::string group = common_programs() + "\\Vantrel";
+    std::string uninstall_arguments = "uninstall1," + destination + "\\uninst.dat,Vantrel," + kProduct;
+    struct {
+        const char* name;
+        std::string target, arguments;
+        int icon;
+    } links[] = {
+        {"Vantrel", destination + "\\hub.exe", "button", 0},
+        {"Settings", destination + "\\hub.exe", "settings", 1},
+        {"Update Now!", destination + "\\vantrel_setup.exe", "", 0},
+        {"Connect to Internet", destination + "\\linkup.exe", "", 0},
+        {"Vantrel Help", destination + "\\help\\index.html", "", 0},
+        {"Download Helper", destination + "\\grabber.exe", "", 0},
+        {"Uninstall", destination + "\\setup.exe", uninstall_arguments, 1},
+    };
+    for (const auto& l : links) {
+        Link link;
+        ASSERT_TRUE(read_link(group + "\\" + l.name + ".lnk", &link)) << l.name;
+        EXPECT_EQ(l.target, link.target) << l.name;
+        EXPECT_EQ(l.arguments, link.arguments) << l.name;
+        EXPECT_EQ(l.icon, link.icon) << l.name;
+    }
+
+    // The 53 defaults (a modem connection, no tuning on NT).
+    std::string folder = destination;
+    struct {
+        const char* key;
+        const char* name;
+        Value value;
+    } defaults[] = {
+        {kSettings, "optimize", number(0)}, {kSettings, "sp", number(0)}, {kSettings, "d_mtu", number(0)},
+        {kSettings, "d_rwin", number(0)}, {kSettings, "d_ttl", number(0)},
+        {kProduct, "NextProxy_host", text("")}, {kProduct, "NextProxy_port", text("")},
+        {kProduct, "cacheDir", text("")}, {kProduct, "prefetch", number(0)}, {kProduct, "SizeGoal", number(0)},
+        {kSettings, "local_name", text("Vantrel")}, {kSettings, "showstart", number(1)},
+        {kSettings, "showend", number(1)}, {kSettings, "n4up", number(0)}, {kSettings, "_mnms", number(0)},
+        {kSettings, "_trs", number(1)}, {kSettings, "_tls", number(0)}, {kSettings, "_ltb", number(1)},
+        {kSettings, "dtg_max cache", text("")}, {kSettings, "_sl", number(1)}, {kSettings, "_sp", number(1)},
+        {kSettings, "dtg_prefetch_threads", number(2)}, {kSettings, "dtg_last_path", text(folder)},
+        {kSettings, "dtg_proxy", number(0)}, {kSettings, "cacheDir", text("")},
+        {kSettings, "dtg_cache drive", text("")}, {kSettings, "dtg_install", number(1)},
+        {kSettings, "dtg_http_tim", text("")}, {kSettings, "dtg_port_tim", text("")},
+        {kSettings, "_beep", number(2)}, {kSettings, "dtg_cache_only", number(0)},
+        {kSettings, "dtg_def_browser", number(0)}, {kSettings, "dtg_lan_state", number(0)},
+        {kSettings, "dtg_cookie_state", number(1)}, {kProduct, "_su", number(0)}, {kProduct, "_lbu", number(0)},
+        {kProduct, "port", number(24491)}, {kSettings, "nsapa", number(0)}, {kSettings, "dtg_auto_walk", number(0)},
+        {kSettings, "_ieg", number(0)}, {kSettings, "dtg_rpm", number(0)}, {kSettings, "_ns3g", number(0)},
+        {kSettings, "_ns4g", number(0)}, {kSettings, "dtg_aal", number(1)}, {kSettings, "_aggr", number(1)},
+        {kProduct, "bsp", text("")}, {kSettings, "dtg_aot", number(1)},
+        {kRun, "Vantrel", text(folder + "\\hub.exe runstart")}, {kRun, "ddeproc", text(folder + "\\ddeproc.exe")},
+        {kSettings, "dtg_state", number(1)}, {kSettings, "dtg_proxy_path", text(folder)},
+        // Written after the copy by the completion hook.
+        {kSettings, "setsp", number(1)}, {kSettings, "ressp", number(1)},
+        {kComponent, "_vmin", number(160)},
+    };
+    for (const auto& d : defaults) {
+        Value got = value_of(HKEY_LOCAL_MACHINE, d.key, d.name);
+        EXPECT_TRUE(d.value == got) << d.name << ": " << shown(got);
+    }
+    Value runonce = value_of(HKEY_LOCAL_MACHINE, kRunOnce, "fn_Vantrel");
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    EXPECT_EQ(std::string(windows) + "\\hdlutil.exe \"build160\" \"Vantrel\" 4", runonce.data.c_str());
+
+    // The uninstall archive carries the libraries the uninstall script needs.
+    std::string archive;
+    ASSERT_TRUE(read_file(destination + "\\uninst.dat", &archive));
+    for (const char* library : {"hostinfo.dll", "hdlutil.dll", "langres.dll", "vscript.dll"})
+        EXPECT_NE(std::string::npos, archive.find(library)) << library;
+
+    // The product was started; the uninstall asks it to close.
+    set_event("VantrelEvent");
+    uninstall();
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kProduct));
+    EXPECT_FALSE(file_exists(destination + "\\hub.exe"));
+}
+
+}  // namespace
