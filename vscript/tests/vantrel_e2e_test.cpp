@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 #include "testkit.h"
 
 using namespace testkit;
@@ -317,3 +318,94 @@ TEST_F(Vantrel, WindowsNtInstallsEverythingAndRemovesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+const char kDefaultShellFolders[] = ".Default\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kStartMenu[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation\\Start Menu";
+const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
+const char kMstcp[] = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+
+// Three user profiles of a Windows 95 machine in the registry, and a fourth
+// without its folder, which ends the walk; put back afterwards.
+class Profiles {
+public:
+    explicit Profiles(const std::string& root) : root_(root) {
+        Value programs = value_of(HKEY_USERS, kDefaultShellFolders, "Programs");
+        old_programs_ = programs.data.c_str();
+        default_programs_ = root + "\\Default\\Start Menu\\Programs";
+        RegSetKeyValueA(HKEY_USERS, kDefaultShellFolders, "Programs", REG_SZ, default_programs_.c_str(),
+                        (DWORD)default_programs_.size() + 1);
+        RegSetKeyValueA(HKEY_CURRENT_USER, kStartMenu, "LocalFile", REG_SZ, "Start Menu", 11);
+        for (const char* name : {"ann", "bob", "cid"}) {
+            std::string key = std::string(kProfileList) + "\\" + name, folder = root + "\\" + name;
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), "ProfileImagePath", REG_SZ, folder.c_str(),
+                            (DWORD)folder.size() + 1);
+            profiles_.push_back(folder + "\\Start Menu\\Programs");
+        }
+        HKEY last;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\zed").c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &last, nullptr);
+        RegCloseKey(last);
+    }
+    ~Profiles() {
+        RegSetKeyValueA(HKEY_USERS, kDefaultShellFolders, "Programs", REG_SZ, old_programs_.c_str(),
+                        (DWORD)old_programs_.size() + 1);
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProfileList);
+    }
+    // The default user's Programs folder first, then the three profiles'.
+    std::vector<std::string> folders() const {
+        std::vector<std::string> all = {default_programs_};
+        all.insert(all.end(), profiles_.begin(), profiles_.end());
+        return all;
+    }
+
+private:
+    std::string root_, old_programs_, default_programs_;
+    std::vector<std::string> profiles_;
+};
+
+}  // namespace
+
+TEST_F(Vantrel, Windows95AddsEachShortcutForEveryProfileAndTunesTheLan) {
+    WindowsVersion win95("win95");
+    Profiles profiles(dir.path() + "\\Profiles");
+    Value mstcp_mtu = value_of(HKEY_LOCAL_MACHINE, kMstcp, "MaxMTU");
+    bool tuning_enabled = false;
+    ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] {
+        EXPECT_TRUE(answer("Welcome", 1));
+        EXPECT_TRUE(answer("License Agreement", 1));
+        HWND path = wait_dialog("Install Path");
+        ASSERT_NE(nullptr, path);
+        set_control_text(path, 100, destination);
+        press(path, 1);
+        HWND connection = wait_dialog("Connection");
+        ASSERT_NE(nullptr, connection);
+        tuning_enabled = control_enabled(connection, 102);
+        press(connection, 101);
+        press(connection, 102);
+        Sleep(200);
+        press(connection, 1);
+    });
+    ASSERT_EQ(0ul, r.exit_code) << r.output;
+    EXPECT_TRUE(tuning_enabled);
+    for (const std::string& folder : profiles.folders())
+        for (const char* name : {"Vantrel", "Settings", "Update Now!", "Connect to Internet", "Vantrel Help",
+                                 "Download Helper", "Uninstall"})
+            EXPECT_TRUE(file_exists(folder + "\\Vantrel\\" + name + ".lnk")) << folder << " " << name;
+    EXPECT_FALSE(folder_exists(dir.path() + "\\Profiles\\zed"));
+    EXPECT_TRUE(number(1) == value_of(HKEY_LOCAL_MACHINE, kSettings, "optimize"));
+    EXPECT_TRUE(number(1) == value_of(HKEY_LOCAL_MACHINE, kSettings, "dtg_lan_state"));
+    // The LAN tuning applied after the defaults were written.
+    EXPECT_TRUE(number(1500) == value_of(HKEY_LOCAL_MACHINE, kSettings, "d_mtu"));
+    EXPECT_EQ("1500", std::string(value_of(HKEY_LOCAL_MACHINE, kMstcp, "MaxMTU").data.c_str()));
+
+    set_event("VantrelEvent");
+    uninstall();
+    if (mstcp_mtu.type)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kMstcp, "MaxMTU", mstcp_mtu.type, mstcp_mtu.data.data(),
+                        (DWORD)mstcp_mtu.data.size());
+    else
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMstcp);
+}
