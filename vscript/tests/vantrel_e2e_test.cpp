@@ -409,3 +409,78 @@ TEST_F(Vantrel, Windows95AddsEachShortcutForEveryProfileAndTunesTheLan) {
     else
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMstcp);
 }
+
+namespace {
+
+void set_number(const char* key, const char* name, DWORD n) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, name, REG_DWORD, &n, sizeof n);
+}
+
+}  // namespace
+
+TEST_F(Vantrel, ReplaceKeepsTheSettingsOfTheVersionItReplaces) {
+    WindowsVersion nt("nt40");
+    bool tuning_enabled;
+    ASSERT_EQ(0ul, run("\"" + media() + "\\setup.exe\"", [&] { walk_through(false, &tuning_enabled); }).exit_code);
+    set_event("VantrelEvent");
+    std::string first = destination;
+    set_number(kProduct, "port", 8080);
+    set_number(kSettings, "_aggr", 0);
+    set_number(kSettings, "o_mtu", 1400);
+    set_number(kSettings, "d_mtu", 576);
+    const BYTE goal[4] = {1, 2, 3, 4};
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kProduct, "SizeGoal", REG_BINARY, goal, sizeof goal);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kProduct, "NextProxy_host", REG_SZ, "proxy.example.com", 18);
+
+    std::string proposed;
+    ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] {
+        EXPECT_TRUE(answer("Previous Version", 1));
+        EXPECT_TRUE(answer("Verify Uninstall", 1));  // the old version's own uninstall
+        HWND path = wait_dialog("Install Path", 60000);
+        ASSERT_NE(nullptr, path);
+        proposed = control_text(path, 100);
+        press(path, 1);
+        EXPECT_TRUE(answer("Connection", 1));
+    });
+    ASSERT_EQ(0ul, r.exit_code) << r.output;
+    EXPECT_EQ(first, proposed) << "the replaced version's folder is proposed";
+    EXPECT_TRUE(file_exists(first + "\\hub.exe"));
+    EXPECT_TRUE(number(8080) == value_of(HKEY_LOCAL_MACHINE, kProduct, "port"));
+    EXPECT_TRUE(number(0) == value_of(HKEY_LOCAL_MACHINE, kSettings, "_aggr"));
+    EXPECT_TRUE(number(1400) == value_of(HKEY_LOCAL_MACHINE, kProduct, "o_mtu")) << "restored into the product key";
+    EXPECT_FALSE(number(1400) == value_of(HKEY_LOCAL_MACHINE, kSettings, "o_mtu"));
+    EXPECT_TRUE(number(576) == value_of(HKEY_LOCAL_MACHINE, kProduct, "d_mtu"));
+    EXPECT_TRUE(number(0) == value_of(HKEY_LOCAL_MACHINE, kSettings, "d_mtu"));
+    EXPECT_TRUE(number(0x04030201) == value_of(HKEY_LOCAL_MACHINE, kProduct, "SizeGoal"))
+        << shown(value_of(HKEY_LOCAL_MACHINE, kProduct, "SizeGoal"));
+    EXPECT_TRUE(text("proxy.example.com") == value_of(HKEY_LOCAL_MACHINE, kProduct, "NextProxy_host"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "Software\\Halvern Dynamics Limited\\SavedVantrel"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\vuninst"));
+
+    set_event("VantrelEvent");
+    uninstall();
+}
+
+TEST_F(Vantrel, RefusalsEndTheInstallBeforeAnyDialog) {
+    WindowsVersion nt("nt40");
+    // The media are copied so that pieces can be taken away.
+    TempDir copy("media");
+    std::string folder = copy.path() + "\\media";
+    ASSERT_EQ(0ul, run_process("cmd /c xcopy /e /i /q \"" + media() + "\" \"" + folder + "\"").exit_code);
+    std::string setup = "\"" + folder + "\\setup.exe\"";
+
+    // Without the language library: -1 and no window.
+    ASSERT_TRUE(MoveFileA((folder + "\\langres.dll").c_str(), (folder + "\\langres.off").c_str()));
+    EXPECT_EQ(0xFFFFFFFFul, run_process(setup).exit_code);
+    ASSERT_TRUE(MoveFileA((folder + "\\langres.off").c_str(), (folder + "\\langres.dll").c_str()));
+
+    // The network helper's probe failing (an incomplete medium): -2.
+    ASSERT_TRUE(MoveFileA((folder + "\\files.dat").c_str(), (folder + "\\files.off").c_str()));
+    EXPECT_EQ(0xFFFFFFFEul, run_process(setup).exit_code);
+    ASSERT_TRUE(MoveFileA((folder + "\\files.off").c_str(), (folder + "\\files.dat").c_str()));
+
+    // A probe that answers 1 lets the install go on to its first dialog.
+    ASSERT_TRUE(CopyFileA((bin_folder() + "\\ends_with_one.exe").c_str(), (folder + "\\hdlutil.exe").c_str(), FALSE));
+    ProcessResult goes_on = run(setup, [] { EXPECT_TRUE(answer("Welcome", 2)); });
+    EXPECT_EQ(0xFFFFFFFEul, goes_on.exit_code) << "cancelled at Welcome";
+}
