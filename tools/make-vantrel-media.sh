@@ -5,30 +5,42 @@
 # builder (native build) turns into MEDIA_DIR; the install script goes beside
 # setup.exe when the build has made it.
 #   make-vantrel-media.sh WIN_BUILD_DIR MEDIA_DIR
+# MEDIABUILD names the media builder (default build/native/bin/mediabuild); it
+# is built in its native build folder (BUILD/bin/mediabuild) when missing.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 win=$1
 media=$2
-native="$top/build/native"
-if [ ! -x "$native/bin/mediabuild" ]; then
+if [ -z "$win" ] || [ -z "$media" ]; then
+    echo "usage: make-vantrel-media.sh WIN_BUILD_DIR MEDIA_DIR" >&2
+    exit 2
+fi
+mediabuild=${MEDIABUILD:-$top/build/native/bin/mediabuild}
+if [ ! -x "$mediabuild" ]; then
+    native=$(dirname "$(dirname "$mediabuild")")
     [ -f "$native/CMakeCache.txt" ] || cmake --no-warn-unused-cli -S "$top" -B "$native" -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
     cmake --build "$native" --target mediabuild -j2 >/dev/null
 fi
-stage="$media.product"
-rm -rf "$stage" "$media"
-mkdir -p "$stage"
-cp -r "$top/examples/vantrel/." "$stage/"
+missing=0
 for f in hub.exe relay.exe "relay alt.exe" ddeproc.exe linkup.exe grabber.exe vantrel_setup.exe \
          setup.exe langres.dll hostinfo.dll hdlutil.exe hdlutil.dll; do
     if [ ! -f "$win/bin/$f" ]; then
         echo "make-vantrel-media: $win/bin/$f is missing: build it first" >&2
-        exit 1
+        missing=1
     fi
+done
+[ $missing = 0 ] || exit 1
+stage="$media.product"
+rm -rf "$stage" "$media"
+mkdir -p "$stage"
+trap 'rm -rf "$stage"' EXIT
+cp -r "$top/examples/vantrel/." "$stage/"
+for f in hub.exe relay.exe "relay alt.exe" ddeproc.exe linkup.exe grabber.exe vantrel_setup.exe \
+         setup.exe langres.dll hostinfo.dll hdlutil.exe hdlutil.dll; do
     cp "$win/bin/$f" "$stage/$f"
 done
-"$native/bin/mediabuild" build --seed 160 "$stage" "$stage/manifest.txt" "$media" >/dev/null
-rm -rf "$stage"
+"$mediabuild" build --seed 160 "$stage" "$stage/manifest.txt" "$media" >/dev/null
 if [ -f "$win/bin/vscript.dll" ]; then
     cp "$win/bin/vscript.dll" "$media/vscript.dll"
 fi

@@ -1,6 +1,6 @@
-// A small top-level window with one line of text, and the message loop that
-// the product's programs run until their window closes or an object they
-// watch is signalled.
+// A small top-level window with a few lines of text, and the message loop
+// that the product's programs run until their window closes or an object
+// they watch is signalled.
 #pragma once
 #include <windows.h>
 
@@ -9,6 +9,9 @@ typedef int (*WakeHandler)(HANDLE handle, void* context);
 
 class AppWindow {
 public:
+    // Id of the static control that shows the text.
+    enum { kTextId = 100 };
+
     AppWindow() = default;
     ~AppWindow();
     AppWindow(const AppWindow&) = delete;

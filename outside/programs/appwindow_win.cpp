@@ -6,20 +6,7 @@ namespace {
 const char kClassName[] = "VantrelProgramWindow";
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        char text[260];
-        const char* line = (const char*)GetWindowLongPtrA(window, GWLP_USERDATA);
-        lstrcpynA(text, line ? line : "", sizeof text);
-        RECT area;
-        GetClientRect(window, &area);
-        DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    case WM_DESTROY:
+    if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
     }
@@ -32,7 +19,7 @@ int register_class(HINSTANCE instance, int icon_id) {
     window_class.hInstance = instance;
     window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(icon_id));
     window_class.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    window_class.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    window_class.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
     window_class.lpszClassName = kClassName;
     return RegisterClassA(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
@@ -48,13 +35,19 @@ int AppWindow::open(HINSTANCE instance, const char* title, const char* text, int
     if (!register_class(instance, icon_id))
         return 0;
     window_ = CreateWindowExA(0, kClassName, title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 360, 120, nullptr, nullptr, instance, nullptr);
+                              CW_USEDEFAULT, CW_USEDEFAULT, 380, 150, nullptr, nullptr, instance, nullptr);
     if (!window_)
         return 0;
-    SetWindowLongPtrA(window_, GWLP_USERDATA, (LONG_PTR)text);
+    RECT area;
+    GetClientRect(window_, &area);
+    HWND label = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 10, 16,
+                                 area.right - 20, area.bottom - 26, window_, (HMENU)(INT_PTR)kTextId, instance,
+                                 nullptr);
+    if (label)
+        SendMessageA(label, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
     ShowWindow(window_, SW_SHOWNOACTIVATE);
     UpdateWindow(window_);
-    return 1;
+    return label != nullptr;
 }
 
 int AppWindow::run(HANDLE handle, WakeHandler on_wake, void* context, DWORD poll_ms) {
@@ -66,6 +59,8 @@ int AppWindow::run(HANDLE handle, WakeHandler on_wake, void* context, DWORD poll
             if (on_wake(handle, context))
                 return 0;
         } else if (poll_ms && GetTickCount() - last_poll >= poll_ms) {
+            // Messages alone never starve the poll: it runs whenever its
+            // interval has passed, whatever woke the loop.
             last_poll = GetTickCount();
             if (on_wake(nullptr, context))
                 return 0;

@@ -9,6 +9,7 @@
 #include "names.h"
 #include "program_args.h"
 #include "proxy_control.h"
+#include "settings.h"
 
 namespace {
 
@@ -16,10 +17,12 @@ int end_on_event(HANDLE, void*) {
     return 1;
 }
 
-// A manual-reset event: the installer sets it and later resets it, so a
-// restarted application does not close at once.
+// An auto-reset event, used up by the wait that answers it: the installer
+// keeps its handle open after setting it (the event then outlives this
+// copy) and starts the product again at the end of an install, and that
+// copy must not find the old request still standing.
 HANDLE create_close_event(const char* name) {
-    return CreateEventA(nullptr, TRUE, FALSE, name);
+    return CreateEventA(nullptr, FALSE, FALSE, name);
 }
 
 int run_main_application(HINSTANCE instance) {
@@ -58,16 +61,25 @@ int run_button(HINSTANCE instance) {
     return code;
 }
 
+const char* switch_text(const char* subkey, const char* name) {
+    DWORD value = 0;
+    if (!read_setting_number(subkey, name, &value))
+        return "not set";
+    return value ? "on" : "off";
+}
+
+// The settings window: where the product is installed, the proxy's port and
+// the two features a user most often switches.
 int run_settings(HINSTANCE instance) {
-    char folder[260] = "";
-    DWORD size = sizeof folder - 1;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VANTREL_SETTINGS_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, "dtg_proxy_path", nullptr, nullptr, (BYTE*)folder, &size);
-        RegCloseKey(key);
-    }
-    char text[320];
-    snprintf(text, sizeof text, "Installed in: %s", folder[0] ? folder : "(not recorded)");
+    char folder[260] = "not recorded";
+    read_setting_text(VANTREL_SETTINGS_KEY, "dtg_proxy_path", folder, sizeof folder);
+    char port[16] = "not set";
+    DWORD number = 0;
+    if (read_setting_number(VANTREL_PRODUCT_KEY, "port", &number))
+        snprintf(port, sizeof port, "%lu", (unsigned long)number);
+    char text[400];
+    snprintf(text, sizeof text, "Installed in: %s\nProxy port: %s\nAggressive mode: %s\nPrefetching: %s", folder,
+             port, switch_text(VANTREL_SETTINGS_KEY, "_aggr"), switch_text(VANTREL_PRODUCT_KEY, "prefetch"));
     AppWindow window;
     if (!window.open(instance, "Vantrel Settings", text, 2))
         return 1;

@@ -15,4 +15,5 @@
 enum { kDdeProcessIdOffset = 24, kDdeMemorySize = 64 };
 #define VANTREL_DDE_STOP 0xFFFFFFFFu
 
+#define VANTREL_PRODUCT_KEY "Software\\Halvern Dynamics Limited\\Vantrel"
 #define VANTREL_SETTINGS_KEY "Software\\Halvern Dynamics Limited\\Vantrel\\Settings"

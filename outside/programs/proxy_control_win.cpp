@@ -4,19 +4,13 @@
 #include "proxy_control.h"
 #include <stdio.h>
 #include "names.h"
+#include "settings.h"
 
 static HANDLE proxy_process = nullptr;
 
 int start_proxy() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VANTREL_SETTINGS_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
     char folder[260] = "";
-    DWORD size = sizeof folder - 1;
-    DWORD type = 0;
-    LONG read = RegQueryValueExA(key, "dtg_proxy_path", nullptr, &type, (BYTE*)folder, &size);
-    RegCloseKey(key);
-    if (read != ERROR_SUCCESS || type != REG_SZ || folder[0] == 0)
+    if (!read_setting_text(VANTREL_SETTINGS_KEY, "dtg_proxy_path", folder, sizeof folder) || folder[0] == 0)
         return 0;
     char command[260];
     int length = snprintf(command, sizeof command, "%s\\relay.exe", folder);
@@ -25,7 +19,7 @@ int start_proxy() {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
         return 0;
     CloseHandle(process.hThread);
     proxy_process = process.hProcess;

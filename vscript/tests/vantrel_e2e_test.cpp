@@ -484,3 +484,18 @@ TEST_F(Vantrel, RefusalsEndTheInstallBeforeAnyDialog) {
     ProcessResult goes_on = run(setup, [] { EXPECT_TRUE(answer("Welcome", 2)); });
     EXPECT_EQ(0xFFFFFFFEul, goes_on.exit_code) << "cancelled at Welcome";
 }
+
+TEST_F(Vantrel, AJapaneseSystemGetsTheWrongLanguageMessage) {
+    // Wine takes the system's language from the Unix locale it was started
+    // with: CTest runs this case once more with a Japanese one.
+    if (PRIMARYLANGID(GetSystemDefaultLangID()) != LANG_JAPANESE)
+        GTEST_SKIP() << "the system's language is not Japanese";
+    WindowsVersion nt("nt40");
+    ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] {
+        HWND message = wait_dialog("Wrong Language");
+        ASSERT_NE(nullptr, message);
+        press(message, IDOK);
+    });
+    EXPECT_EQ(0xFFFFFFFFul, r.exit_code);
+    EXPECT_EQ(nullptr, FindWindowA("#32770", "Welcome"));
+}
