@@ -499,3 +499,69 @@ TEST_F(Vantrel, AJapaneseSystemGetsTheWrongLanguageMessage) {
     EXPECT_EQ(0xFFFFFFFFul, r.exit_code);
     EXPECT_EQ(nullptr, FindWindowA("#32770", "Welcome"));
 }
+
+namespace {
+
+// Copies the Vantrel media into folder (made when missing).
+bool copy_media(const std::string& folder) {
+    return run_process("cmd /c xcopy /e /i /q /y \"" + media() + "\" \"" + folder + "\"").exit_code == 0;
+}
+
+}  // namespace
+
+TEST_F(Vantrel, InstallListFormsAsTheScriptReadsThem) {
+    WindowsVersion nt("nt40");
+    TempDir copy("forms");
+    std::string folder = copy.path() + "\\media";
+    ASSERT_TRUE(copy_media(folder));
+    // The network helper's probe refuses media whose list does not match
+    // them; here the script's own reading is under test, so the probe is one
+    // that always answers 1.
+    ASSERT_TRUE(CopyFileA((bin_folder() + "\\ends_with_one.exe").c_str(), (folder + "\\hdlutil.exe").c_str(), FALSE));
+    // A second relay.exe beside the list: taken before the one in "setup".
+    ASSERT_TRUE(write_file(folder + "\\relay.exe", "beside the list"));
+    struct {
+        int line;
+        const char* list;
+        DWORD exit_code;
+        std::vector<std::string> installed, absent;
+    } cases[] = {
+        {__LINE__, "total=0x2; src=linkup.exe; dest=linkup.exe; src=relay.exe;& dest=relay.exe; "
+                   "src=grabber.exe; dest=grabber.exe;",
+         0, {"linkup.exe", "relay.exe"}, {"grabber.exe"}},
+        {__LINE__, "total=010; src=grabber.exe; dest=grabber.exe; src=index.html; dest=help\\index.html;", 0,
+         {"grabber.exe", "help\\index.html"}, {"linkup.exe"}},
+        {__LINE__, "total=0; src=linkup.exe; dest=linkup.exe;", 0xFFFFFFFF, {}, {"linkup.exe"}},
+        {__LINE__, "total=1; src=linkup.exe; dest=..\\linkup.exe;", 0xFFFFFFFF, {}, {"..\\linkup.exe"}},
+    };
+    for (const auto& c : cases) {
+        remove_tree(destination);
+        remove_product_traces();
+        ASSERT_TRUE(write_file(folder + "\\install.dat", c.list));
+        bool tuning;
+        ProcessResult r = run("\"" + folder + "\\setup.exe\"", [&] { walk_through(false, &tuning); });
+        EXPECT_EQ(c.exit_code, r.exit_code) << "line " << c.line;
+        for (const std::string& name : c.installed)
+            EXPECT_TRUE(file_exists(destination + "\\" + name)) << "line " << c.line << " " << name;
+        for (const std::string& name : c.absent)
+            EXPECT_FALSE(file_exists(destination + "\\" + name)) << "line " << c.line << " " << name;
+        std::string relay;
+        if (read_file(destination + "\\relay.exe", &relay)) {
+            EXPECT_EQ("beside the list", relay) << "line " << c.line;
+        }
+    }
+    remove_tree(destination);
+}
+
+TEST_F(Vantrel, MediaAtADriveRoot) {
+    WindowsVersion nt("nt40");
+    // R: is the test prefix's emulated CD drive, backed by a writable folder.
+    ASSERT_TRUE(copy_media("R:\\"));
+    bool tuning;
+    ProcessResult r = run("R:\\setup.exe", [&] { walk_through(false, &tuning); });
+    EXPECT_EQ(0ul, r.exit_code) << r.output;
+    // Archive members are still found through "R:\\files.dat".
+    for (const char* name : {"linkup.exe", "relay alt.exe", "help\\index.html", "grabber.exe", "hub.exe"})
+        EXPECT_TRUE(file_exists(destination + "\\" + name)) << name;
+    run_process("cmd /c del /q R:\\*.* & rmdir /s /q R:\\setup");
+}
