@@ -14,6 +14,7 @@
 #include "mediacheck.h"
 #include "mediaos.h"
 #include "mediawrite.h"
+#include "script_check.h"
 
 namespace {
 
@@ -351,6 +352,12 @@ std::string build_media(const std::string& product, const std::string& manifest,
     if (!fault.empty())
         return media + "/files.dat: " + fault;
     std::string text = write_install_list(list);
+    std::vector<std::string> expected;
+    for (const ListEntry& entry : list)
+        expected.push_back(script_entry(entry.name, entry.marked, entry.dest));
+    fault = check_as_script_reads(text, expected);
+    if (!fault.empty())
+        return "install.dat: " + fault;
     if (!write_file(media + "/install.dat", Bytes(text.begin(), text.end())))
         return media + "/install.dat: cannot be written";
     if (progress.shown)

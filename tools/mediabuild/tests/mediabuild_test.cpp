@@ -128,6 +128,7 @@ TEST(Builder, RefusesBadManifestsNamingTheFault) {
         {__LINE__, "plain readme.txt\n", "needs SOURCE and DEST"},
         {__LINE__, "block-size x\n", "block-size needs one number"},
         {__LINE__, "extra install.dat\n", "install.dat"},
+        {__LINE__, "plain readme.txt c:readme.txt\n", "destination 'c:readme.txt'"},
     };
     for (auto& c : cases) {
         std::string manifest = folder.path("manifest.txt");
