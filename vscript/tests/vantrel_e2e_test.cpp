@@ -565,3 +565,21 @@ TEST_F(Vantrel, MediaAtADriveRoot) {
         EXPECT_TRUE(file_exists(destination + "\\" + name)) << name;
     run_process("cmd /c del /q R:\\*.* & rmdir /s /q R:\\setup");
 }
+
+TEST_F(Vantrel, TheProbeRunsOnceWithItsCommandLineBeforeTheFirstDialog) {
+    WindowsVersion nt("nt40");
+    TempDir copy("probe");
+    std::string folder = copy.path() + "\\media";
+    ASSERT_TRUE(copy_media(folder));
+    ASSERT_TRUE(CopyFileA((bin_folder() + "\\record_command.exe").c_str(), (folder + "\\hdlutil.exe").c_str(), FALSE));
+    std::string before_welcome = "(not run)";
+    ProcessResult r = run("\"" + folder + "\\setup.exe\"", [&] {
+        HWND welcome = wait_dialog("Welcome");
+        read_file(folder + "\\commands.txt", &before_welcome);
+        if (welcome)
+            press(welcome, 2);
+    });
+    EXPECT_EQ(0xFFFFFFFEul, r.exit_code);
+    // One line: the probe ran once (the file is written in text mode).
+    EXPECT_EQ(folder + "\\hdlutil.exe \"build160\" \"" + folder + "\" 0\r\n", before_welcome);
+}
