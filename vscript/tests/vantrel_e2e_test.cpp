@@ -502,9 +502,12 @@ TEST_F(Vantrel, AJapaneseSystemGetsTheWrongLanguageMessage) {
 
 namespace {
 
-// Copies the Vantrel media into folder (made when missing).
-bool copy_media(const std::string& folder) {
-    return run_process("cmd /c xcopy /e /i /q /y \"" + media() + "\" \"" + folder + "\"").exit_code == 0;
+// Copies the Vantrel media into folder (made when missing); with probe, a
+// test program of that name stands in for the network helper.
+bool copy_media(const std::string& folder, const char* probe = nullptr) {
+    if (run_process("cmd /c xcopy /e /i /q /y \"" + media() + "\" \"" + folder + "\"").exit_code != 0)
+        return false;
+    return !probe || CopyFileA((bin_folder() + "\\" + probe).c_str(), (folder + "\\hdlutil.exe").c_str(), FALSE);
 }
 
 }  // namespace
@@ -513,11 +516,10 @@ TEST_F(Vantrel, InstallListFormsAsTheScriptReadsThem) {
     WindowsVersion nt("nt40");
     TempDir copy("forms");
     std::string folder = copy.path() + "\\media";
-    ASSERT_TRUE(copy_media(folder));
     // The network helper's probe refuses media whose list does not match
     // them; here the script's own reading is under test, so the probe is one
     // that always answers 1.
-    ASSERT_TRUE(CopyFileA((bin_folder() + "\\ends_with_one.exe").c_str(), (folder + "\\hdlutil.exe").c_str(), FALSE));
+    ASSERT_TRUE(copy_media(folder, "ends_with_one.exe"));
     // A second relay.exe beside the list: taken before the one in "setup".
     ASSERT_TRUE(write_file(folder + "\\relay.exe", "beside the list"));
     struct {
@@ -570,8 +572,7 @@ TEST_F(Vantrel, TheProbeRunsOnceWithItsCommandLineBeforeTheFirstDialog) {
     WindowsVersion nt("nt40");
     TempDir copy("probe");
     std::string folder = copy.path() + "\\media";
-    ASSERT_TRUE(copy_media(folder));
-    ASSERT_TRUE(CopyFileA((bin_folder() + "\\record_command.exe").c_str(), (folder + "\\hdlutil.exe").c_str(), FALSE));
+    ASSERT_TRUE(copy_media(folder, "record_command.exe"));
     std::string before_welcome = "(not run)";
     ProcessResult r = run("\"" + folder + "\\setup.exe\"", [&] {
         HWND welcome = wait_dialog("Welcome");
