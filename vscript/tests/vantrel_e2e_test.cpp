@@ -584,3 +584,37 @@ TEST_F(Vantrel, TheProbeRunsOnceWithItsCommandLineBeforeTheFirstDialog) {
     // One line: the probe ran once (the file is written in text mode).
     EXPECT_EQ(folder + "\\hdlutil.exe \"build160\" \"" + folder + "\" 0\r\n", before_welcome);
 }
+
+TEST_F(Vantrel, SystemsTheProductCannotRunOnAreRefusedWithAMessage) {
+    // Wine cannot show NT 4.0 before service pack 3 or Win32s: a hostinfo.dll
+    // with answers set by the test stands in for the real one.
+    TempDir copy("system");
+    std::string folder = copy.path() + "\\media";
+    ASSERT_TRUE(copy_media(folder));
+    ASSERT_TRUE(CopyFileA((bin_folder() + "\\forced\\hostinfo.dll").c_str(), (folder + "\\hostinfo.dll").c_str(), FALSE));
+    struct {
+        int line;
+        const char* answers;  // Windows 95, valid Win32, service pack 3, Japan
+        const char* caption;  // the message shown, or the first dialog
+    } cases[] = {
+        {__LINE__, "0100", "Service Pack Required"},
+        {__LINE__, "0000", "System Not Supported"},
+        {__LINE__, "0010", "System Not Supported"},
+        {__LINE__, "1000", "Welcome"},  // the 95 family is never refused
+        {__LINE__, "0111", "Wrong Language"},
+    };
+    for (const auto& c : cases) {
+        SetEnvironmentVariableA("HOSTINFO_ANSWERS", c.answers);
+        bool shown = false;
+        ProcessResult r = run("\"" + folder + "\\setup.exe\"", [&] {
+            HWND window = wait_dialog(c.caption);
+            shown = window != nullptr;
+            if (window)
+                press(window, strcmp(c.caption, "Welcome") == 0 ? 2 : IDOK);
+        });
+        EXPECT_TRUE(shown) << "line " << c.line;
+        DWORD expected = strcmp(c.caption, "Wrong Language") == 0 ? 0xFFFFFFFF : 0xFFFFFFFE;
+        EXPECT_EQ(expected, r.exit_code) << "line " << c.line;
+    }
+    SetEnvironmentVariableA("HOSTINFO_ANSWERS", nullptr);
+}
