@@ -5,13 +5,13 @@
 #include <shlobj.h>
 #include <string.h>
 #include "dialogs.h"
+#include "folder_text.h"
 #include "kfile.h"
 #include "kbuffer.h"
 #include "kregkey.h"
 #include "links.h"
 #include "paths.h"
 #include "placer.h"
-#include "mbcs.h"
 #include "runs.h"
 #include "uninstall.h"
 #include "window.h"
@@ -153,14 +153,6 @@ static int folder_acceptable(char* folder) {
     return type == DRIVE_REMOVABLE || type == DRIVE_FIXED;
 }
 
-// Stepping by characters: in a double-byte code page the trail byte of the
-// last character may have the value of a backslash.
-static void strip_one_backslash(kString& folder) {
-    const char* last = folder.text ? mb_last_char(folder.text) : nullptr;
-    if (last && *last == '\\' && mb_char_size(last) == 1)
-        folder.text[last - folder.text] = 0;
-}
-
 static void update_next(HWND dialog) {
     char text[262];
     int length = GetDlgItemTextA(dialog, 100, text, sizeof text);
@@ -257,16 +249,6 @@ static void refresh(HWND progress) {
     RedrawWindow(progress, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-// The folder part of path (before its last backslash); 0 when it has none.
-static int folder_of(const char* path, kString& folder) {
-    const char* last = path ? mb_find_last(path, '\\') : nullptr;
-    if (!last)
-        return 0;
-    kBuffer copy;
-    copy.give((void*)path, (unsigned long)(last - path));
-    return folder.set((char*)copy.pointer());
-}
-
 static void create_links(SetupInfo* info) {
     for (unsigned int i = 0; i < info->links.count; i++) {
         LinkEntry* link = info->links.items[i];
@@ -350,6 +332,9 @@ static int copy_stage(SetupInfo* info) {
         return result;
     if (result == 1 || result == 2)
         return 0;
+    // The template's progress bar is a common control: its class exists
+    // only once comctl32 is loaded, which this import makes sure of.
+    InitCommonControls();
     HWND progress = CreateDialogParamA(info->dialog_instance, MAKEINTRESOURCEA(info->dialog_id), parent,
                                        info->dialog_proc, (LPARAM)info);
     if (!progress)

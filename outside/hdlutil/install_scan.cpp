@@ -5,56 +5,56 @@
 
 namespace {
 
-const char* find(const char* at, const char* end, const char* word) {
-    size_t length = strlen(word);
-    for (; at + length <= end; at++)
-        if (memcmp(at, word, length) == 0)
-            return at;
-    return nullptr;
-}
+const size_t kLongestField = 259;
 
 // Copies the field from start to the next ";" into out (260 bytes); returns
 // the position of that ";", or null when it is missing or the field too long.
-const char* field(const char* start, const char* end, char* out) {
-    const char* semicolon = start <= end ? (const char*)memchr(start, ';', end - start) : nullptr;
-    if (!semicolon || semicolon - start > 259)
+const char* field(const char* start, char* out) {
+    const char* semicolon = strchr(start, ';');
+    if (!semicolon || (size_t)(semicolon - start) > kLongestField)
         return nullptr;
     memcpy(out, start, semicolon - start);
     out[semicolon - start] = 0;
     return semicolon;
 }
 
+// The field that starts skip bytes after the word at: null when the text
+// ends before that.
+const char* field_after(const char* at, size_t skip, char* out) {
+    if (strnlen(at, skip) < skip)
+        return nullptr;
+    return field(at + skip, out);
+}
+
 }  // namespace
 
-long scan_install_list(const char* text, size_t length, EntryVisitor visit, void* context, long* found) {
-    const char* end = text + length;
-    *found = 0;
-    const char* total = find(text, end, "total");
-    char count_text[260];
-    if (!total || total + 6 > end || !field(total + 6, end, count_text))
+long scan_install_list(const char* text, EntryVisitor visit, void* context) {
+    const char* total = strstr(text, "total");
+    char count_text[kLongestField + 1];
+    if (!total || !field_after(total, 6, count_text))
         return -1;
-    char* count_end;
-    long count = strtol(count_text, &count_end, 0);
-    if (count <= 0 || count_end == count_text)
+    long count = strtol(count_text, nullptr, 0);
+    const char* at = strstr(text, "src");
+    if (count <= 0 || !at)
         return -1;
-    const char* at = text;
+    long visited = 0;
     for (long i = 0; i < count; i++) {
-        const char* src = find(at, end, "src");
+        const char* src = strstr(at, "src");
         if (!src)
             break;
         ScannedEntry entry;
-        const char* name_end = src + 4 <= end ? field(src + 4, end, entry.name) : nullptr;
+        const char* name_end = field_after(src, 4, entry.name);
         if (!name_end)
             return -1;
-        entry.marked = name_end + 1 < end && name_end[1] == '&';
-        const char* dest = find(name_end + 1, end, "dest");
-        const char* dest_end = dest && dest + 5 <= end ? field(dest + 5, end, entry.dest) : nullptr;
+        entry.marked = name_end[1] == '&';
+        const char* dest = strstr(name_end + 1, "dest");
+        const char* dest_end = dest ? field_after(dest, 5, entry.dest) : nullptr;
         if (!dest_end)
             return -1;
         at = dest_end;
-        ++*found;
+        visited++;
         if (!visit(entry, context))
             break;
     }
-    return count;
+    return visited;
 }

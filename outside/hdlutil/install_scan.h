@@ -2,20 +2,22 @@
 // the count after the first "total", then "src" names, an optional "&"
 // right after a name's ";", and "dest" paths.
 #pragma once
-#include <stddef.h>
 
 struct ScannedEntry {
-    char name[260];
-    char dest[260];
-    int marked;  // "&" right after the name
+    char name[260];  // the source file's name on the media
+    char dest[260];  // its path below the install folder
+    int marked;      // "&" right after the name: a compressed file
 };
 
-// Called once per entry; returns 1 to go on, 0 to stop the scan.
+// Called once per entry; returns 1 to go on, 0 to end the scan.
 typedef int (*EntryVisitor)(const ScannedEntry& entry, void* context);
 
-// Scans text (length bytes, zero bytes allowed inside). Returns the count
-// the list gives and calls visit for each entry found, at most that many;
-// found receives the number of entries read. Returns -1 for a list without
-// "total", with a count that is not a number above 0, or with a field
-// longer than 259 bytes or an entry without "dest".
-long scan_install_list(const char* text, size_t length, EntryVisitor visit, void* context, long* found);
+// Scans the list text (which ends at its first zero byte, as the script's
+// string scan does). Returns -1 when the list is not usable: no "total", a
+// count that is not above 0 (the field 6 bytes after "total" read with
+// strtol base 0), no "src" at all, a count, name or path without its ";" or
+// longer than 259 bytes, or a name without a "dest" after it. Otherwise
+// returns the number of entries handed to visit: one per "src", up to the
+// count (fewer "src" fields than the count are not a fault); fewer when
+// visit ended the scan.
+long scan_install_list(const char* text, EntryVisitor visit, void* context);

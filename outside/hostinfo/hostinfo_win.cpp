@@ -4,16 +4,19 @@
 #include "hostinfo.h"
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include "hostkey_win.h"
 #include "hostrules.h"
 #include "netparams.h"
 
 namespace {
 
-const char kProductKey[] = "Software\\Halvern Dynamics Limited\\Vantrel";
 const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const char kModemClass[] = "System\\CurrentControlSet\\Services\\Class\\Modem";
-const unsigned kDefaultProxyPort = 24491;
+const char kFallbackBrowser[] = "explorer.exe";
+const unsigned kCommandSize = 260;
+const DWORD kDefaultProxyPort = 24491;
 
 int read_version(OSVERSIONINFOA* version) {
     memset(version, 0, sizeof *version);
@@ -26,46 +29,53 @@ int win95_family() {
     return read_version(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
-// The program part of a registered open command: a quoted path with its
-// quotes, else everything up to the end of ".exe", else up to the first
-// blank. 0 when it does not fit out (size bytes).
-int program_part(const char* command, char* out, size_t size) {
-    const char* end;
-    if (command[0] == '"') {
-        end = strchr(command + 1, '"');
-        end = end ? end + 1 : command + strlen(command);
-    } else {
-        end = nullptr;
-        for (const char* at = command; *at && !end; at++)
-            if (_strnicmp(at, ".exe", 4) == 0)
-                end = at + 4;
-        if (!end) {
-            end = strchr(command, ' ');
-            end = end ? end : command + strlen(command);
-        }
-    }
-    size_t length = end - command;
-    if (length == 0 || length >= size)
+// The browser command of a class's registered open command ("http", or the
+// class of ".htm" pages); 0 and command untouched when there is none.
+int class_browser(const char* class_name, char* command) {
+    char path[300];
+    if (snprintf(path, sizeof path, "%s\\shell\\open\\command", class_name) >= (int)sizeof path)
         return 0;
-    memcpy(out, command, length);
-    out[length] = 0;
-    return 1;
+    HostKey key;
+    TextValue registered;
+    return key.open(HKEY_CLASSES_ROOT, path, KEY_QUERY_VALUE) && registered.read(key.handle(), nullptr) &&
+           browser_command(registered.text(), command, kCommandSize);
+}
+
+int page_class_browser(char* command) {
+    HostKey key;
+    TextValue page_class;
+    return key.open(HKEY_CLASSES_ROOT, ".htm", KEY_QUERY_VALUE) && page_class.read(key.handle(), nullptr) &&
+           page_class.text()[0] && class_browser(page_class.text(), command);
+}
+
+DWORD product_port() {
+    DWORD port = kDefaultProxyPort;
+    HostKey key;
+    if (key.open(HKEY_LOCAL_MACHINE, HOSTINFO_PRODUCT_KEY, KEY_QUERY_VALUE))
+        key.number("port", &port);
+    return port;
 }
 
 int apply_tuning(const NetTuning& tuning) {
-    int family = win95_family();
-    return write_system_params(family, tuning) & record_params(VANTREL_SETTINGS_KEY, "d_", tuning);
+    // The tuning is recorded only once the system holds it.
+    return write_system_params(win95_family(), tuning) && record_params(HOSTINFO_SETTINGS_KEY, "d_", tuning);
 }
 
-unsigned product_port() {
-    DWORD port = kDefaultProxyPort, size = sizeof port, type = 0;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        if (RegQueryValueExA(key, "port", nullptr, &type, (BYTE*)&port, &size) != ERROR_SUCCESS || type != REG_DWORD)
-            port = kDefaultProxyPort;
-        RegCloseKey(key);
-    }
-    return port;
+// Turns the log of one modem off; 1 when it was on and is off now.
+int modem_log_off(HKEY modems, const char* name) {
+    HostKey modem;
+    if (!modem.open(modems, name, KEY_QUERY_VALUE | KEY_SET_VALUE))
+        return 0;
+    BYTE logging[4] = {};
+    DWORD size = sizeof logging, type = 0;
+    if (RegQueryValueExA(modem.handle(), "Logging", nullptr, &type, logging, &size) != ERROR_SUCCESS || size == 0 ||
+        (type != REG_BINARY && type != REG_DWORD))
+        return 0;
+    BYTE off[4] = {};
+    if (memcmp(logging, off, size) == 0)
+        return 0;
+    // The same type and length as the modem's driver wrote it.
+    return RegSetValueExA(modem.handle(), "Logging", 0, type, off, size) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -78,98 +88,85 @@ int is_this_win95(void) {
 
 int is_this_a_valid_win32(void) {
     OSVERSIONINFOA version;
-    return read_version(&version) && version.dwPlatformId != VER_PLATFORM_WIN32s;
+    return read_version(&version) &&
+           (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS || version.dwPlatformId == VER_PLATFORM_WIN32_NT);
 }
 
 int is_this_service_pack_3(void) {
     OSVERSIONINFOA version;
-    if (!read_version(&version))
-        return 0;
-    return has_needed_service_pack((int)version.dwPlatformId, version.dwMajorVersion, version.szCSDVersion);
+    return read_version(&version) &&
+           has_needed_service_pack((int)version.dwPlatformId, version.dwMajorVersion, version.szCSDVersion);
 }
 
 int is_this_japan(void) {
-    return PRIMARYLANGID(GetSystemDefaultLangID()) == LANG_JAPANESE;
+    return PRIMARYLANGID(GetSystemDefaultLangID()) == LANG_JAPANESE ? 1 : 0;
 }
 
 int find_default_browser(char* command) {
     if (!command)
         return 0;
-    char registered[1024];
-    LONG size = sizeof registered;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", registered, &size) == ERROR_SUCCESS &&
-        size > 0 && size <= (LONG)sizeof registered) {
-        registered[size - 1] = 0;
-        if (program_part(registered, command, 260))
-            return 1;
-    }
-    // No usable registration: the shell's own browser, found by the system.
-    lstrcpynA(command, "explorer.exe", 260);
+    if (class_browser("http", command) || page_class_browser(command))
+        return 1;
+    // No usable registration: the shell opens the address itself.
+    memcpy(command, kFallbackBrowser, sizeof kFallbackBrowser);
     return 0;
 }
 
 int save_original(void) {
     NetTuning original;
     read_system_params(win95_family(), &original);
-    return record_params(VANTREL_SETTINGS_KEY, "o_", original);
+    return record_params(HOSTINFO_SETTINGS_KEY, "o_", original);
 }
 
 int set_lan_mtu(int mtu) {
-    return apply_tuning(lan_tuning(mtu > 0 ? (unsigned long)mtu : 0));
+    NetTuning tuning;
+    return mtu >= 0 && lan_tuning((unsigned long)mtu, &tuning) && apply_tuning(tuning);
 }
 
 int set_modem_mtu(int mtu) {
-    return apply_tuning(modem_tuning(mtu > 0 ? (unsigned long)mtu : 0));
+    NetTuning tuning;
+    return mtu >= 0 && modem_tuning((unsigned long)mtu, &tuning) && apply_tuning(tuning);
 }
 
 int restore_original(void) {
     NetTuning original;
-    if (!recorded_params(VANTREL_SETTINGS_KEY, "o_", &original))
-        return 0;
-    return write_system_params(win95_family(), original);
+    return recorded_params(HOSTINFO_SETTINGS_KEY, "o_", &original) && write_system_params(win95_family(), original);
 }
 
 int uninstall_browser_proxies(void) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    HostKey key;
+    TextValue list;
+    if (!key.open(HKEY_CURRENT_USER, kInternetSettings, KEY_QUERY_VALUE | KEY_SET_VALUE) ||
+        !list.read(key.handle(), "ProxyServer"))
         return 0;
-    char list[1024], rest[1024];
-    DWORD size = sizeof list - 1, type = 0;
-    int removed = 0;
-    if (RegQueryValueExA(key, "ProxyServer", nullptr, &type, (BYTE*)list, &size) == ERROR_SUCCESS && type == REG_SZ) {
-        list[size] = 0;
-        removed = remove_local_proxy(list, product_port(), rest, sizeof rest);
-        if (removed > 0 && rest[0]) {
-            RegSetValueExA(key, "ProxyServer", 0, REG_SZ, (const BYTE*)rest, (DWORD)strlen(rest) + 1);
-        } else if (removed > 0) {
-            // Nothing else was set: the browser goes straight out again.
-            RegDeleteValueA(key, "ProxyServer");
-            DWORD off = 0;
-            RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, (const BYTE*)&off, sizeof off);
-        }
+    char machine[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD machine_size = sizeof machine;
+    if (!GetComputerNameA(machine, &machine_size))
+        machine[0] = 0;
+    size_t size = strlen(list.text()) + 1;
+    char* rest = (char*)malloc(size);
+    int removed =
+        rest ? remove_local_proxy(list.text(), product_port(), machine[0] ? machine : nullptr, rest, (unsigned)size)
+             : 0;
+    if (removed > 0 && rest[0]) {
+        key.set_text("ProxyServer", rest);
+    } else if (removed > 0) {
+        // Nothing else was set: the browser goes straight out again.
+        key.remove("ProxyServer");
+        key.set_number("ProxyEnable", 0);
     }
-    RegCloseKey(key);
+    free(rest);
     return removed > 0;
 }
 
 int disable_modem_logging(void) {
-    if (!win95_family())
-        return 0;
-    HKEY modems;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kModemClass, 0, KEY_ALL_ACCESS, &modems) != ERROR_SUCCESS)
+    HostKey modems;
+    if (!win95_family() || !modems.open(HKEY_LOCAL_MACHINE, kModemClass, KEY_ENUMERATE_SUB_KEYS))
         return 0;
     int changed = 0;
-    char name[260];
-    for (DWORD i = 0; RegEnumKeyA(modems, i, name, sizeof name) == ERROR_SUCCESS; i++) {
-        HKEY modem;
-        if (RegOpenKeyExA(modems, name, 0, KEY_ALL_ACCESS, &modem) != ERROR_SUCCESS)
-            continue;
-        // The modem's "Logging" flag is one byte; 0 turns the log off.
-        BYTE off = 0;
-        changed += RegSetValueExA(modem, "Logging", 0, REG_BINARY, &off, 1) == ERROR_SUCCESS;
-        RegCloseKey(modem);
-    }
-    RegCloseKey(modems);
+    char name[256];
+    for (DWORD i = 0; RegEnumKeyA(modems.handle(), i, name, sizeof name) == ERROR_SUCCESS; i++)
+        changed += modem_log_off(modems.handle(), name);
     return changed;
 }
 

@@ -1,4 +1,5 @@
-// Version and proxy-list decisions of the host information library.
+// Version, proxy-list and browser-command decisions of the host information
+// library.
 #include "hostrules.h"
 #include <ctype.h>
 #include <stdlib.h>
@@ -21,22 +22,35 @@ int service_pack_number(const char* text) {
 }
 
 int has_needed_service_pack(int platform, unsigned major, const char* service_pack_text) {
-    if (platform != kPlatformNt)
+    if (platform == kPlatformWindows)
         return 1;
+    if (platform != kPlatformNt)
+        return 0;
     if (major != 4)
         return major > 4;
     return service_pack_number(service_pack_text) >= 3;
 }
 
-static int is_local_entry(const char* entry, size_t length, unsigned port) {
+namespace {
+
+int is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+int same_host(const char* host, size_t length, const char* name) {
+    return name && strlen(name) == length && strncasecmp(host, name, length) == 0;
+}
+
+// One list entry (length bytes, no ";") points at this machine on port.
+int is_local_entry(const char* entry, size_t length, unsigned port, const char* machine) {
     const char* equals = (const char*)memchr(entry, '=', length);
     if (equals) {
         length -= equals + 1 - entry;
         entry = equals + 1;
     }
-    while (length && *entry == ' ')
+    while (length && is_blank(*entry))
         entry++, length--;
-    while (length && entry[length - 1] == ' ')
+    while (length && is_blank(entry[length - 1]))
         length--;
     if (length > 7 && strncasecmp(entry, "http://", 7) == 0)
         entry += 7, length -= 7;
@@ -44,24 +58,25 @@ static int is_local_entry(const char* entry, size_t length, unsigned port) {
     if (!colon)
         return 0;
     size_t host = colon - entry;
-    int local = (host == 9 && strncasecmp(entry, "localhost", 9) == 0) ||
-                (host == 9 && strncmp(entry, "127.0.0.1", 9) == 0);
-    if (!local)
+    if (!same_host(entry, host, "localhost") && !same_host(entry, host, "127.0.0.1") &&
+        !same_host(entry, host, machine))
+        return 0;
+    const char* digits = colon + 1;
+    size_t count = length - host - 1;
+    if (count == 0 || count > 5)
         return 0;
     unsigned long value = 0;
-    const char* digit = colon + 1;
-    size_t digits = length - host - 1;
-    if (digits == 0 || digits > 5)
-        return 0;
-    for (size_t i = 0; i < digits; i++) {
-        if (!isdigit((unsigned char)digit[i]))
+    for (size_t i = 0; i < count; i++) {
+        if (!isdigit((unsigned char)digits[i]))
             return 0;
-        value = value * 10 + (digit[i] - '0');
+        value = value * 10 + (digits[i] - '0');
     }
     return value == port;
 }
 
-int remove_local_proxy(const char* list, unsigned port, char* out, unsigned size) {
+}  // namespace
+
+int remove_local_proxy(const char* list, unsigned port, const char* machine, char* out, unsigned size) {
     if (!list || !out || size == 0)
         return -1;
     size_t needed = 0;
@@ -72,7 +87,7 @@ int remove_local_proxy(const char* list, unsigned port, char* out, unsigned size
         for (const char* at = list; *at;) {
             const char* end = strchr(at, ';');
             size_t length = end ? (size_t)(end - at) : strlen(at);
-            if (length && !is_local_entry(at, length, port)) {
+            if (length && !is_local_entry(at, length, port, machine)) {
                 if (pass == 1) {
                     if (used)
                         out[used] = ';';
@@ -93,4 +108,26 @@ int remove_local_proxy(const char* list, unsigned port, char* out, unsigned size
         }
     }
     return removed;
+}
+
+int browser_command(const char* registered, char* out, unsigned size) {
+    if (!registered || !out || size == 0)
+        return 0;
+    while (is_blank(*registered))
+        registered++;
+    const char* end = registered + strlen(registered);
+    for (const char* at = registered; *at; at++) {
+        if (at[0] == '%' && (at[1] == '1' || at[1] == 'L' || at[1] == 'l')) {
+            end = at > registered && at[-1] == '"' ? at - 1 : at;
+            break;
+        }
+    }
+    while (end > registered && is_blank(end[-1]))
+        end--;
+    size_t length = end - registered;
+    if (length == 0 || length >= size)
+        return 0;
+    memcpy(out, registered, length);
+    out[length] = 0;
+    return 1;
 }

@@ -264,6 +264,30 @@ TEST_F(Install, UninstallRemovesTheEmptiedFolder) {
     EXPECT_EQ("(missing)", read_value(HKEY_LOCAL_MACHINE, "Software\\Halvern Dynamics Limited", "_ktdp"));
 }
 
+// Runs in the install_e2e_japanese test, under code page 932: a folder whose
+// last character, "\x95\x5c", has a trail byte of a backslash's value is
+// taken whole from the Install Path dialog, installed into and removed.
+TEST_F(Install, DoubleByteFolderIsTakenWhole) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "the system's ANSI code page is " << GetACP() << ", not 932";
+    destination = dir.path() + "\\Sample \x95\x5c";
+    ProcessResult r = install();
+    ASSERT_EQ(0ul, r.exit_code) << r.output;
+    EXPECT_EQ(destination, read_value(HKEY_LOCAL_MACHINE, kSettingsKey, "installDir"));
+    EXPECT_EQ(original("readme.txt"), installed("readme.txt"));
+    EXPECT_TRUE(file_exists(destination + "\\Shortcuts\\Sample Readme.lnk"));
+    EXPECT_LE(1u, record_texts("Dir").count(destination));
+
+    std::string command = read_value(HKEY_LOCAL_MACHINE, kWindowsEntry, "UninstallString");
+    ProcessResult stage1 = run(command, [] { EXPECT_TRUE(answer("Verify Uninstall", 1)); });
+    EXPECT_EQ(0ul, stage1.exit_code) << stage1.output;
+    DWORD start = GetTickCount();
+    while (folder_exists(destination) && GetTickCount() - start < 90000)
+        Sleep(200);
+    EXPECT_FALSE(folder_exists(destination));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kProductKey));
+}
+
 TEST_F(Install, CancelAtEachDialogEndsWithMinusTwo) {
     const struct {
         int line;

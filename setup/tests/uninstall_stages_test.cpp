@@ -157,6 +157,34 @@ TEST_F(StageTwo, RecordsTooLongForTheirBuffersAreSkipped) {
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, product_key));
 }
 
+// A value record of 1,023 characters fills its buffer with its zero byte and
+// is carried out; a record stored without its zero byte is read whole.
+TEST_F(StageTwo, RecordsThatFillTheirBuffersAreCarriedOut) {
+    std::string values = std::string(kTestKey) + "\\Values";
+    std::string prefix = "HKCU\\" + values + ",";
+    std::string long_name = std::string(1023 - prefix.size(), 'n');
+    ASSERT_TRUE(set_text(HKEY_CURRENT_USER, values, long_name, "x"));
+    ASSERT_TRUE(set_text(HKEY_CURRENT_USER, values, "unterminated", "y"));
+    ASSERT_TRUE(set_text(HKEY_CURRENT_USER, values, "other", "z"));
+    std::string file = dir / "unterminated.dll";
+    ASSERT_TRUE(write_file(file, "x"));
+    for (const char* kind : {"File", "Dir", "Value", "Key"})
+        ASSERT_TRUE(make_key(HKEY_LOCAL_MACHINE, record_key(kind)));
+    ASSERT_EQ(1023u, (prefix + long_name).size());
+    ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, record_key("Value"), "00000001", prefix + long_name));
+    std::string unterminated = prefix + "unterminated";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, record_key("Value").c_str(), "00000002", REG_SZ,
+                                             unterminated.data(), (DWORD)unterminated.size()));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, record_key("File").c_str(), "00000001", REG_SZ,
+                                             file.data(), (DWORD)file.size()));
+    ProcessResult r = run("uninstall2");
+    EXPECT_EQ(0ul, r.exit_code);
+    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, values, long_name));
+    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, values, "unterminated"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, values, "other"));
+    EXPECT_FALSE(file_exists(file));
+}
+
 namespace {
 
 // Wine-only helper: the Windows version that Wine reports to setup.exe.

@@ -371,7 +371,14 @@ private:
 TEST_F(Vantrel, Windows95AddsEachShortcutForEveryProfileAndTunesTheLan) {
     WindowsVersion win95("win95");
     Profiles profiles(dir.path() + "\\Profiles");
+    // A Windows 95 machine with TCP/IP has its MSTCP key; the tuning only
+    // changes parameters there.
+    bool had_mstcp = key_exists(HKEY_LOCAL_MACHINE, kMstcp);
     Value mstcp_mtu = value_of(HKEY_LOCAL_MACHINE, kMstcp, "MaxMTU");
+    HKEY mstcp;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMstcp, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             &mstcp, nullptr));
+    RegCloseKey(mstcp);
     bool tuning_enabled = false;
     ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] {
         EXPECT_TRUE(answer("Welcome", 1));
@@ -403,11 +410,13 @@ TEST_F(Vantrel, Windows95AddsEachShortcutForEveryProfileAndTunesTheLan) {
 
     set_event("VantrelEvent");
     uninstall();
-    if (mstcp_mtu.type)
+    if (!had_mstcp)
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMstcp);
+    else if (mstcp_mtu.type)
         RegSetKeyValueA(HKEY_LOCAL_MACHINE, kMstcp, "MaxMTU", mstcp_mtu.type, mstcp_mtu.data.data(),
                         (DWORD)mstcp_mtu.data.size());
     else
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMstcp);
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kMstcp, "MaxMTU");
 }
 
 namespace {
@@ -566,6 +575,9 @@ TEST_F(Vantrel, MediaAtADriveRoot) {
     for (const char* name : {"linkup.exe", "relay alt.exe", "help\\index.html", "grabber.exe", "hub.exe"})
         EXPECT_TRUE(file_exists(destination + "\\" + name)) << name;
     run_process("cmd /c del /q R:\\*.* & rmdir /s /q R:\\setup");
+    // The drive's label file went with the rest: Wine reads it again when
+    // its services restart.
+    write_file("R:\\.windows-label", CdDrive::label());
 }
 
 TEST_F(Vantrel, TheProbeRunsOnceWithItsCommandLineBeforeTheFirstDialog) {

@@ -1,5 +1,6 @@
-// Runs one hostinfo.dll operation in a process of its own, so that the tests
-// can show it a different Windows version through Wine's version emulation.
+// Runs hostinfo.dll operations in a process of its own, so that the tests can
+// show it another Windows version through Wine's version emulation or
+// another system language through its locale.
 //   hostinfo_probe answers | save | lan N | modem N | restore | modemlog
 #include <stdio.h>
 #include <stdlib.h>
