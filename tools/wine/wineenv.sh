@@ -18,15 +18,16 @@ wine_env_vars() {
     export WINE_STATE="$1/wine"
 }
 
-# The prefix holds the drive letters the tests use: R: an emulated CD-ROM drive
-# and S: an emulated removable drive, each backed by a folder under the build.
+# The prefix holds the drive letters the tests use: R: an emulated CD-ROM drive,
+# S: an emulated removable drive and B: a second fixed disk before C:, each
+# backed by a folder under the build.
 # Wine's mount manager reads the CD's label (".windows-label") when its
 # services start and keeps it while the persistent wineserver runs, so the
 # label is fixed here, before anything starts: "VANTREL_TEST_CD".
 WINE_CD_LABEL=VANTREL_TEST_CD
 
 wine_prefix_init() {
-    mkdir -p "$WINE_STATE/cdrom" "$WINE_STATE/floppy"
+    mkdir -p "$WINE_STATE/cdrom" "$WINE_STATE/floppy" "$WINE_STATE/fixed"
     printf '%s' "$WINE_CD_LABEL" > "$WINE_STATE/cdrom/.windows-label"
     DISPLAY= "$WINE64" wineboot --init </dev/null >/dev/null 2>&1 9>&-
     "$WINESERVER" -w
@@ -47,13 +48,15 @@ REGEDIT4
 [HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]
 "r:"="cdrom"
 "s:"="floppy"
+"b:"="hd"
 REG
     "$WINE64" regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1
     ln -sfn "$WINE_STATE/cdrom" "$WINEPREFIX/dosdevices/r:"
     ln -sfn "$WINE_STATE/floppy" "$WINEPREFIX/dosdevices/s:"
+    ln -sfn "$WINE_STATE/fixed" "$WINEPREFIX/dosdevices/b:"
     "$WINESERVER" -k 2>/dev/null
     "$WINESERVER" -w
-    touch "$WINE_STATE/prefix.ready"
+    touch "$WINE_STATE/prefix2.ready"
 }
 
 winepath_of() {
@@ -94,7 +97,7 @@ wine_env_up() {
     mkdir -p "$WINE_STATE"
     (
         flock 9
-        [ -f "$WINE_STATE/prefix.ready" ] || wine_prefix_init
+        [ -f "$WINE_STATE/prefix2.ready" ] || wine_prefix_init
         wine_display_up
         wine_server_up
     ) 9>"$WINE_STATE/lock"

@@ -630,3 +630,57 @@ TEST_F(Vantrel, SystemsTheProductCannotRunOnAreRefusedWithAMessage) {
     }
     SetEnvironmentVariableA("HOSTINFO_ANSWERS", nullptr);
 }
+
+TEST_F(Vantrel, ASnapshotLeftByAnInterruptedReplaceProposesItsFolderOnly) {
+    WindowsVersion nt("nt40");
+    const char kSnapshot[] = "Software\\Halvern Dynamics Limited\\SavedVantrel";
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSnapshot, "dtg_proxy_path", REG_SZ, destination.c_str(),
+                    (DWORD)destination.size() + 1);
+    set_number(kSnapshot, "port", 8080);
+    std::string proposed;
+    ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] {
+        EXPECT_TRUE(answer("Welcome", 1));
+        EXPECT_TRUE(answer("License Agreement", 1));
+        HWND path = wait_dialog("Install Path");
+        ASSERT_NE(nullptr, path);
+        proposed = control_text(path, 100);
+        press(path, 1);
+        EXPECT_TRUE(answer("Connection", 1));
+    });
+    ASSERT_EQ(0ul, r.exit_code) << r.output;
+    EXPECT_EQ(destination, proposed);
+    EXPECT_TRUE(file_exists(destination + "\\hub.exe"));
+    EXPECT_TRUE(number(24491) == value_of(HKEY_LOCAL_MACHINE, kProduct, "port")) << "no replace: nothing restored";
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kSnapshot)) << "kept until a replace restores it";
+    set_event("VantrelEvent");
+    uninstall();
+}
+
+TEST_F(Vantrel, TheDefaultFolderGoesToTheFirstFixedDriveWithProgramFiles) {
+    WindowsVersion nt("nt40");
+    // B: is the test prefix's second fixed disk, before C:.
+    ASSERT_EQ((UINT)DRIVE_FIXED, GetDriveTypeA("B:\\"));
+    struct {
+        int line;
+        bool program_files_on_b;
+        const char* proposed;
+    } cases[] = {
+        {__LINE__, false, "C:\\Program Files\\Vantrel"},
+        {__LINE__, true, "B:\\Program Files\\Vantrel"},
+    };
+    for (const auto& c : cases) {
+        if (c.program_files_on_b)
+            CreateDirectoryA("B:\\Program Files", nullptr);
+        std::string proposed;
+        run("\"" + media() + "\\setup.exe\"", [&] {
+            EXPECT_TRUE(answer("Welcome", 1));
+            EXPECT_TRUE(answer("License Agreement", 1));
+            HWND path = wait_dialog("Install Path");
+            ASSERT_NE(nullptr, path);
+            proposed = control_text(path, 100);
+            press(path, 2);
+        });
+        EXPECT_EQ(c.proposed, proposed) << "line " << c.line;
+        RemoveDirectoryA("B:\\Program Files");
+    }
+}
