@@ -49,22 +49,22 @@ int exists(const char* path) {
 
 // Adds one list entry in the first source form that is there: beside the
 // list, in "setup" (compressed when marked, else masked with the archive
-// member of the same name as pad), or else as an archive member.
-int add_entry(const ListEntry& entry, void* context) {
+// member of the same name as pad), or else as an archive member. A path that
+// would not fit its 260 bytes skips the entry.
+int add_entry(const InstallEntry& entry, void* context) {
     SetupInfo* info = (SetupInfo*)context;
     const char* source_folder = text_of(info->source_folder);
     char source[260], packed[260], destination[260];
     if (!join(destination, text_of(info->destination_folder), entry.dest))
-        return 1;  // would not fit: the engine could not place it either
+        return 1;
     if (join(source, source_folder, entry.name) && exists(source)) {
         info->AddFile(source, destination, 0);
     } else if (join(packed, "setup", entry.name) && join(source, source_folder, packed) && exists(source)) {
-        if (entry.marked) {
+        if (entry.marked)
             info->AddFile(source, destination, 1);
-        } else if (join(pad_path, archive_path, entry.name)) {
+        else if (archive_path[0] && join(pad_path, archive_path, entry.name))
             info->AddXorFile(source, pad_path, destination, 1);
-        }
-    } else if (join(source, archive_path, entry.name)) {
+    } else if (archive_path[0] && join(source, archive_path, entry.name)) {
         info->AddFile(source, destination, 0);
     }
     return 1;

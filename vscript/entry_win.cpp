@@ -135,7 +135,9 @@ int __stdcall InstallBegin(SetupInfo* info, unsigned long) {
     kString* label = new (std::nothrow) kString;
     if (label && (!label->set(text) || info->disc_labels.append(label) < 0))
         delete label;
-    snprintf(archive_path, sizeof archive_path, "%s\\files.dat", text_of(info->source_folder));
+    // A source folder too long for the archive's path leaves it empty: the
+    // install list cannot be read from there either.
+    join(archive_path, text_of(info->source_folder), "files.dat");
     // A drive root (D:\) becomes D:, so that later joins give one separator.
     if (_mbssize(text_of(info->source_folder)) == 3)
         info->source_folder.text[2] = 0;

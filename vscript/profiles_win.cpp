@@ -29,7 +29,7 @@ int for_each_programs_folder(FolderCallback callback, void* context) {
     if (read_text(HKEY_USERS, kDefaultShellFolders, "Programs", programs)) {
         callback(programs, context);
         const char* last = last_backslash(programs);
-        if (last && last[1])
+        if (last)
             strcpy(relative, last + 1);
     }
     char local_file[260];
@@ -40,9 +40,10 @@ int for_each_programs_folder(FolderCallback callback, void* context) {
         return 0;
     unsigned long profiles = list.children();
     for (unsigned long i = 0; i < profiles; i++) {
-        char name[260], subkey[260], profile[260], start_menu[260], folder[260];
-        if (!list.child(i, name, sizeof name) || !join(subkey, kProfileList, name) ||
-            !read_text(HKEY_LOCAL_MACHINE, subkey, "ProfileImagePath", profile))
+        char name[260], profile[260], start_menu[260], folder[260];
+        kRegKey subkey;
+        if (!list.child(i, name, sizeof name) || !subkey.open(list, name) ||
+            !get_text(subkey, "ProfileImagePath", profile))
             return 0;
         // A folder that would not fit its 260 bytes is skipped, not cut.
         if (join(start_menu, profile, local_file) && join(folder, start_menu, relative))

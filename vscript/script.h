@@ -2,6 +2,7 @@
 // hooks run on setup.exe's one thread, one at a time.
 #pragma once
 #include <windows.h>
+#include "kregkey.h"
 #include "setupinfo.h"
 
 // Keys and names of the product.
@@ -33,7 +34,10 @@ void load_text(unsigned int id, char* out, const char* fallback);
 // "%s\\%s" of a and b into out (260 bytes); 0, with out empty, when it
 // would not fit.
 int join(char* out, const char* a, const char* b);
-// A text value of at most 259 bytes, terminated; 1 when it was read.
+// A text value of up to 259 characters into out (260 bytes), terminated
+// whether or not it was stored with its zero; 1 when it was read (at least
+// one byte). A longer value is not read and out is left as it was.
+int get_text(kRegKey& key, const char* name, char* out);
 int read_text(HKEY root, const char* subkey, const char* name, char* out);
 // The text of a kString, "" when unset.
 const char* text_of(const kString& s);

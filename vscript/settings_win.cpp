@@ -140,8 +140,7 @@ void append_restored(SetupInfo* info) {
     for (const Restored& value : kRestored) {
         if (value.kind == kText) {
             char saved[260] = "";
-            unsigned long size = sizeof saved - 1;
-            if (snapshot.get((char*)value.name, (void*)saved, &size) && size < sizeof saved)
+            if (get_text(snapshot, value.name, saved))
                 text(info, value.where, value.name, saved);
             continue;
         }
@@ -157,12 +156,9 @@ void append_restored(SetupInfo* info) {
 // least one byte); SizeGoal is read with a 4-byte buffer and kept as a block.
 void copy_value(kRegKey& from, kRegKey& to, const char* name, Kind kind) {
     if (kind == kText) {
-        char saved[261];
-        unsigned long size = sizeof saved - 1;
-        if (from.get((char*)name, (void*)saved, &size) && size < sizeof saved) {
-            saved[size] = 0;
+        char saved[260];
+        if (get_text(from, name, saved))
             to.set((char*)name, saved);
-        }
     } else if (kind == kBlock) {
         unsigned char block[4] = {0, 0, 0, 0};
         unsigned long size = sizeof block;

@@ -25,10 +25,12 @@ int mutex_exists(const char* name) {
 }
 
 // Polls once a second, without a limit, while another process holds name.
+// The handle may also release the mutex: a wait that succeeds makes this
+// thread its owner, and it must not keep the product's mutex.
 void wait_for_end(const char* name) {
     for (;;) {
         Sleep(1000);
-        HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+        HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name);
         if (!mutex)
             return;
         if (WaitForSingleObject(mutex, 0) == WAIT_TIMEOUT) {
@@ -41,20 +43,23 @@ void wait_for_end(const char* name) {
     }
 }
 
+// Keeps handle (null: none) in slot, closing the one an earlier signal kept.
+void keep(HANDLE& slot, HANDLE handle) {
+    if (slot != INVALID_HANDLE_VALUE && slot != nullptr)
+        CloseHandle(slot);
+    slot = handle ? handle : INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 int send_shutdown_signal() {
-    app_event = OpenEventA(EVENT_ALL_ACCESS, FALSE, kAppEvent);
-    if (!app_event) {
-        app_event = INVALID_HANDLE_VALUE;
+    keep(app_event, OpenEventA(EVENT_ALL_ACCESS, FALSE, kAppEvent));
+    if (app_event == INVALID_HANDLE_VALUE)
         return 0;
-    }
     SetEvent(app_event);
-    button_event = OpenEventA(EVENT_ALL_ACCESS, FALSE, kButtonEvent);
-    if (button_event)
+    keep(button_event, OpenEventA(EVENT_ALL_ACCESS, FALSE, kButtonEvent));
+    if (button_event != INVALID_HANDLE_VALUE)
         SetEvent(button_event);
-    else
-        button_event = INVALID_HANDLE_VALUE;
     return 0;
 }
 
@@ -77,6 +82,7 @@ int stop_dde_process() {
         CloseHandle(mapping);
         return 0;
     }
+    // The DDE process reads the word at any time: one aligned 32-bit access.
     volatile DWORD* word = (volatile DWORD*)(view + kDdeIdOffset);
     DWORD process_id = *word;
     *word = kDdeStop;

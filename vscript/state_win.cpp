@@ -35,17 +35,24 @@ int join(char* out, const char* a, const char* b) {
     return 1;
 }
 
-int read_text(HKEY root, const char* subkey, const char* name, char* out) {
-    kRegKey key;
-    if (!key.open(root, (char*)subkey))
-        return 0;
-    char text[260];
-    unsigned long size = sizeof text - 1;
-    if (!key.get((char*)name, (void*)text, &size) || size > sizeof text - 1)
+int get_text(kRegKey& key, const char* name, char* out) {
+    // One byte more than a text may hold, so that a value stored without its
+    // zero still gets one.
+    char text[261];
+    unsigned long size = 260;
+    if (!key.get((char*)name, (void*)text, &size) || size > 260)
         return 0;
     text[size] = 0;
-    memcpy(out, text, size + 1);
+    size_t length = strlen(text);
+    if (length > 259)
+        return 0;
+    memcpy(out, text, length + 1);
     return 1;
+}
+
+int read_text(HKEY root, const char* subkey, const char* name, char* out) {
+    kRegKey key;
+    return key.open(root, (char*)subkey) && get_text(key, name, out);
 }
 
 const char* text_of(const kString& s) {

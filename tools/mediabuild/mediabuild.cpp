@@ -57,6 +57,11 @@ const char kUsage[] =
 
 enum ItemKind { kItemPlain, kItemArchive, kItemCompressed, kItemMasked, kItemExtra, kItemLicense };
 
+MediaForm form_of(ItemKind kind) {
+    static const MediaForm forms[] = {kFormPlain, kFormArchive, kFormCompressed, kFormMasked};
+    return forms[kind];
+}
+
 struct Item {
     ItemKind kind;
     std::string source;  // path in the product folder
@@ -360,6 +365,13 @@ std::string build_media(const std::string& product, const std::string& manifest,
         return "install.dat: " + fault;
     if (!write_file(media + "/install.dat", Bytes(text.begin(), text.end())))
         return media + "/install.dat: cannot be written";
+    std::vector<MediaForm> forms;
+    for (const Item& item : items)
+        if (item.kind <= kItemMasked)
+            forms.push_back(form_of(item.kind));
+    fault = check_forms_as_script_finds(media, text, forms);
+    if (!fault.empty())
+        return media + "/install.dat: " + fault;
     if (progress.shown)
         fprintf(stderr, "\n");
     return write_sums(product, media, items);

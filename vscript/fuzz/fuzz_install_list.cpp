@@ -5,7 +5,7 @@
 #include <string.h>
 #include "install_list.h"
 
-static int check(const ListEntry& entry, void*) {
+static int check(const InstallEntry& entry, void*) {
     if (strlen(entry.name) > 259 || strlen(entry.dest) > 259 || !dest_is_relative(entry.dest))
         __builtin_trap();
     return 1;

@@ -12,7 +12,7 @@ struct Scan {
     std::vector<std::string> entries;  // "name|dest" with "&" after a marked name
 };
 
-int collect(const ListEntry& entry, void* context) {
+int collect(const InstallEntry& entry, void* context) {
     std::vector<std::string>* entries = (std::vector<std::string>*)context;
     entries->push_back(std::string(entry.name) + (entry.marked ? "&" : "") + "|" + entry.dest);
     return 1;
@@ -63,12 +63,67 @@ TEST(InstallList, ReadsEntriesAsTheInstallerDoes) {
         // A zero byte inside a field would cut the name: refused.
         {__LINE__, std::string("total=1; src=a\0b; dest=a;", 25), kListMalformed, {}},
         {__LINE__, std::string("\0total=1;\0src=a;\0dest=a;", 24), kListComplete, {"a|a"}},
+        {__LINE__, std::string("total=1; src=a; dest=b\0c;", 25), kListMalformed, {}},
+        // A count that is not above 0 leaves nothing to install.
+        {__LINE__, "total=-3; src=a; dest=a;", kListUnusable, {}},
+        {__LINE__, "total=;src=a;dest=a;", kListUnusable, {}},
+        // A count far above the entries: the ones there are read.
+        {__LINE__, "total=0x7fffffff; src=a; dest=a;", kListShort, {"a|a"}},
+        // The count field ends at its own ";", not at a later one.
+        {__LINE__, "total=1 src=a; dest=a;", kListComplete, {"a|a"}},
+        {__LINE__, "total=1; dest=x; src=a; dest=a;", kListComplete, {"a|a"}},
     };
     for (const auto& c : cases) {
         Scan got = scan(c.text);
         EXPECT_EQ(c.result, got.result) << "line " << c.line;
         EXPECT_EQ(c.entries, got.entries) << "line " << c.line;
     }
+}
+
+TEST(InstallList, DestinationsStayInsideTheInstallFolder) {
+    struct {
+        int line;
+        const char* dest;
+        int inside;
+    } cases[] = {
+        {__LINE__, "hub.exe", 1},
+        {__LINE__, "help\\index.html", 1},
+        {__LINE__, "help/index.html", 1},
+        {__LINE__, "a..b\\...x", 1},
+        {__LINE__, ".\\hub.exe", 1},
+        {__LINE__, ".hidden\\x", 1},
+        {__LINE__, "", 0},
+        {__LINE__, "..", 0},
+        {__LINE__, "..\\hub.exe", 0},
+        {__LINE__, "../hub.exe", 0},
+        {__LINE__, "help\\..\\..\\hub.exe", 0},
+        {__LINE__, "help\\..", 0},
+        // Parts of dots and blanks that Windows' path rules may trim to "..".
+        {__LINE__, "... \\hub.exe", 0},
+        {__LINE__, "help\\.. ", 0},
+        {__LINE__, "\\hub.exe", 0},
+        {__LINE__, "/hub.exe", 0},
+        {__LINE__, "\\\\server\\share\\hub.exe", 0},
+        {__LINE__, "C:\\Windows\\hub.exe", 0},
+        {__LINE__, "C:hub.exe", 0},
+        {__LINE__, "hub.exe:stream", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.inside, dest_is_relative(c.dest)) << "line " << c.line << ": " << c.dest;
+}
+
+TEST(InstallList, FieldsRunningToTheEndAreRefusedWithoutOverrun) {
+    // No ";" after a name, a path or the count, in a text that ends there
+    // exactly (a copy of its bytes only, so that the sanitizers see overruns).
+    for (std::string text : {"total=1; src=abc", "total=1; src=a; dest=abc", "total=12", "total=1; src=a;& dest"}) {
+        std::vector<char> bytes(text.begin(), text.end());
+        std::vector<std::string> entries;
+        EXPECT_EQ(kListMalformed, scan_install_list(bytes.data(), bytes.size(), collect, &entries)) << text;
+        EXPECT_TRUE(entries.empty()) << text;
+    }
+    // A name without its ";" in megabytes of text.
+    std::string text = "total=1; src=" + std::string(8 << 20, 'x');
+    EXPECT_EQ(kListMalformed, scan(text).result);
 }
 
 TEST(InstallList, CutAtEveryByteNeverReadsPastTheEnd) {
@@ -97,7 +152,7 @@ TEST(InstallList, VisitorMayStopTheScan) {
     std::string text = "total=2; src=a; dest=a; src=b; dest=b;";
     int calls = 0;
     int result = scan_install_list(text.data(), text.size(),
-                                   [](const ListEntry&, void* c) { return ++*(int*)c, 0; }, &calls);
+                                   [](const InstallEntry&, void* c) { return ++*(int*)c, 0; }, &calls);
     EXPECT_EQ(kListStopped, result);
     EXPECT_EQ(1, calls);
 }

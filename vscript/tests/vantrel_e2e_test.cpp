@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "script_testkit.h"
 #include "testkit.h"
 
 using namespace testkit;
@@ -23,6 +24,7 @@ const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char kWindowsEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel";
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kInternet[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 std::string media() {
     return bin_folder() + "\\..\\media\\vantrel";
@@ -210,6 +212,8 @@ protected:
 
 TEST_F(Vantrel, WindowsNtInstallsEverythingAndRemovesIt) {
     WindowsVersion nt("nt40");
+    const DWORD one = 1;
+    RegSetKeyValueA(HKEY_CURRENT_USER, kInternet, "EnableAutoDial", REG_DWORD, &one, sizeof one);
     bool tuning_enabled = true;
     ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] { walk_through(false, &tuning_enabled); });
     ASSERT_EQ(0ul, r.exit_code) << r.output;
@@ -284,7 +288,8 @@ TEST_F(Vantrel, WindowsNtInstallsEverythingAndRemovesIt) {
         {kSettings, "dtg_http_tim", text("")}, {kSettings, "dtg_port_tim", text("")},
         {kSettings, "_beep", number(2)}, {kSettings, "dtg_cache_only", number(0)},
         {kSettings, "dtg_def_browser", number(0)}, {kSettings, "dtg_lan_state", number(0)},
-        {kSettings, "dtg_cookie_state", number(1)}, {kProduct, "_su", number(0)}, {kProduct, "_lbu", number(0)},
+        {kSettings, "dtg_cookie_state", number(1)}, {kSettings, "_nac", number(0)},
+        {kProduct, "_su", number(0)}, {kProduct, "_lbu", number(0)},
         {kProduct, "port", number(24491)}, {kSettings, "nsapa", number(0)}, {kSettings, "dtg_auto_walk", number(0)},
         {kSettings, "_ieg", number(0)}, {kSettings, "dtg_rpm", number(0)}, {kSettings, "_ns3g", number(0)},
         {kSettings, "_ns4g", number(0)}, {kSettings, "dtg_aal", number(1)}, {kSettings, "_aggr", number(1)},
@@ -299,6 +304,7 @@ TEST_F(Vantrel, WindowsNtInstallsEverythingAndRemovesIt) {
         Value got = value_of(HKEY_LOCAL_MACHINE, d.key, d.name);
         EXPECT_TRUE(d.value == got) << d.name << ": " << shown(got);
     }
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kInternet, "EnableAutoDial");
     Value runonce = value_of(HKEY_LOCAL_MACHINE, kRunOnce, "fn_Vantrel");
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -343,10 +349,14 @@ public:
                             (DWORD)folder.size() + 1);
             profiles_.push_back(folder + "\\Start Menu\\Programs");
         }
+        // "dan" has no folder and ends the walk: "eve", after it, is never reached.
         HKEY last;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\zed").c_str(), 0, nullptr, 0,
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\dan").c_str(), 0, nullptr, 0,
                         KEY_ALL_ACCESS, nullptr, &last, nullptr);
         RegCloseKey(last);
+        unreached_ = root + "\\eve";
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\eve").c_str(), "ProfileImagePath", REG_SZ,
+                        unreached_.c_str(), (DWORD)unreached_.size() + 1);
     }
     ~Profiles() {
         RegSetKeyValueA(HKEY_USERS, kDefaultShellFolders, "Programs", REG_SZ, old_programs_.c_str(),
@@ -354,6 +364,8 @@ public:
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProfileList);
     }
+    // The profile after the one without a folder.
+    const std::string& unreached() const { return unreached_; }
     // The default user's Programs folder first, then the three profiles'.
     std::vector<std::string> folders() const {
         std::vector<std::string> all = {default_programs_};
@@ -362,7 +374,7 @@ public:
     }
 
 private:
-    std::string root_, old_programs_, default_programs_;
+    std::string root_, old_programs_, default_programs_, unreached_;
     std::vector<std::string> profiles_;
 };
 
@@ -401,7 +413,7 @@ TEST_F(Vantrel, Windows95AddsEachShortcutForEveryProfileAndTunesTheLan) {
         for (const char* name : {"Vantrel", "Settings", "Update Now!", "Connect to Internet", "Vantrel Help",
                                  "Download Helper", "Uninstall"})
             EXPECT_TRUE(file_exists(folder + "\\Vantrel\\" + name + ".lnk")) << folder << " " << name;
-    EXPECT_FALSE(folder_exists(dir.path() + "\\Profiles\\zed"));
+    EXPECT_FALSE(folder_exists(profiles.unreached())) << "the walk ends at the profile without its folder";
     EXPECT_TRUE(number(1) == value_of(HKEY_LOCAL_MACHINE, kSettings, "optimize"));
     EXPECT_TRUE(number(1) == value_of(HKEY_LOCAL_MACHINE, kSettings, "dtg_lan_state"));
     // The LAN tuning applied after the defaults were written.
@@ -683,4 +695,64 @@ TEST_F(Vantrel, TheDefaultFolderGoesToTheFirstFixedDriveWithProgramFiles) {
         EXPECT_EQ(c.proposed, proposed) << "line " << c.line;
         RemoveDirectoryA("B:\\Program Files");
     }
+}
+
+
+namespace {
+
+// The current user's Internet settings taken away for a test and put back.
+class NoInternetSettings {
+public:
+    NoInternetSettings() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
+        HKEY backup;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kBackup, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr) ==
+            ERROR_SUCCESS) {
+            saved_ = RegCopyTreeA(HKEY_CURRENT_USER, kInternet, backup) == ERROR_SUCCESS;
+            RegCloseKey(backup);
+        }
+        if (saved_)
+            RegDeleteTreeA(HKEY_CURRENT_USER, kInternet);
+    }
+    ~NoInternetSettings() {
+        if (!saved_)
+            return;
+        HKEY internet;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kInternet, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &internet,
+                            nullptr) == ERROR_SUCCESS) {
+            RegCopyTreeA(HKEY_CURRENT_USER, kBackup, internet);
+            RegCloseKey(internet);
+        }
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vantrel test backup");
+    }
+    bool ready() const { return saved_; }
+
+private:
+    static constexpr const char* kBackup = "Software\\Vantrel test backup\\Internet Settings";
+    bool saved_ = false;
+};
+
+}  // namespace
+
+TEST_F(Vantrel, ALanguageLibraryWithoutTheFolderNameOnTheWindows95Family) {
+    WindowsVersion win95("win95");
+    TempDir copy("nofolder");
+    std::string folder = copy.path() + "\\media";
+    ASSERT_TRUE(copy_media(folder));
+    ASSERT_TRUE(scriptkit::copy_language_library_without(media() + "\\langres.dll", folder + "\\langres.dll", {1120}));
+    // No profiles: the shortcuts go to the default user's Programs folder only.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation");
+    std::string programs = value_of(HKEY_USERS, kDefaultShellFolders, "Programs").data.c_str();
+    ASSERT_FALSE(programs.empty());
+    NoInternetSettings no_internet;
+    ASSERT_TRUE(no_internet.ready());
+    bool tuning;
+    ProcessResult r = run("\"" + folder + "\\setup.exe\"", [&] { walk_through(false, &tuning); });
+    ASSERT_EQ(0ul, r.exit_code) << r.output;
+    EXPECT_TRUE(file_exists(programs + "\\Vantrel\\Run Vantrel.lnk"));
+    EXPECT_FALSE(file_exists(programs + "\\Vantrel\\Vantrel.lnk"));
+    EXPECT_TRUE(file_exists(programs + "\\Vantrel\\Uninstall.lnk"));
+    EXPECT_EQ((DWORD)0, value_of(HKEY_LOCAL_MACHINE, kSettings, "_nac").type) << "no entry without the settings key";
+    EXPECT_TRUE(number(1) == value_of(HKEY_LOCAL_MACHINE, kSettings, "dtg_aot")) << "the other defaults are there";
+    remove_tree(programs + "\\Vantrel");
 }

@@ -2,6 +2,7 @@
 // refusals, on the sample product.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include "tempfolder.h"
 
@@ -134,6 +135,30 @@ TEST(Builder, RefusesBadManifestsNamingTheFault) {
         std::string manifest = folder.path("manifest.txt");
         ASSERT_TRUE(put_text(manifest, c.manifest));
         Outcome built = run("build " + product + " " + manifest + " " + folder.path("media"));
+        EXPECT_EQ(1, built.status) << "line " << c.line;
+        EXPECT_NE(std::string::npos, built.output.find(c.message)) << "line " << c.line << ": " << built.output;
+    }
+}
+
+TEST(Builder, RefusesMediaWhereTheScriptWouldFindAnotherFile) {
+    // A file left in the media folder by an earlier build is found by the
+    // script before the form the manifest gives (Windows ignores case).
+    struct {
+        int line;
+        const char* stale;  // below the media folder
+        const char* message;
+    } cases[] = {
+        {__LINE__, "index.html", "entry 2 'index.html' would be installed as plain, not archive"},
+        {__LINE__, "setup/INDEX.HTML", "entry 2 'index.html' would be installed as masked, not archive"},
+        {__LINE__, "Help.dat", "entry 4 'help.dat' would be installed as plain, not compressed"},
+    };
+    for (auto& c : cases) {
+        TempFolder folder;
+        std::string media = folder.path("media");
+        mkdir(media.c_str(), 0755);
+        mkdir((media + "/setup").c_str(), 0755);
+        ASSERT_TRUE(put_text(media + "/" + c.stale, "left over"));
+        Outcome built = run("build " + std::string(PRODUCT_DIR) + " " + sample_manifest() + " " + media);
         EXPECT_EQ(1, built.status) << "line " << c.line;
         EXPECT_NE(std::string::npos, built.output.find(c.message)) << "line " << c.line << ": " << built.output;
     }

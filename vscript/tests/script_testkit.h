@@ -1,0 +1,35 @@
+// Helpers of the script's tests: a copy of the language library without
+// some of its strings, and a drive letter emulated by Wine for a folder.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace scriptkit {
+
+// Copies the language library from to to and takes the given string ids out
+// of the copy's string table (the rest stays as it was). False when the copy
+// or the resource update fails.
+bool copy_language_library_without(const std::string& from, const std::string& to,
+                                   const std::vector<unsigned>& ids);
+
+// Wine-only: drive letter X: as a fixed drive showing folder (a folder on
+// C:), made through the test prefix's "dosdevices" link and removed again
+// when the object goes. ready() is false outside Wine or when the link could
+// not be made.
+class EmulatedDrive {
+public:
+    EmulatedDrive(char letter, const std::string& folder);
+    ~EmulatedDrive();
+    EmulatedDrive(const EmulatedDrive&) = delete;
+    EmulatedDrive& operator=(const EmulatedDrive&) = delete;
+    bool ready() const { return ready_; }
+    std::string root() const { return std::string(1, letter_) + ":\\"; }
+
+private:
+    char letter_;
+    std::string link_;
+    bool ready_ = false;
+};
+
+}  // namespace scriptkit
