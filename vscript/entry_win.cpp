@@ -1,6 +1,7 @@
 // vscript.dll's entry and the hooks too small for a file of their own:
 // InstallBegin, the dialog pre hooks, the uninstall stage's begin and end,
-// and the reaction to a file that could not be installed.
+// and the reaction to a file that could not be installed. The uninstall
+// side is in uninstall_win.cpp.
 #include <new>
 #include <stdio.h>
 #include <string.h>
@@ -16,6 +17,8 @@ int __stdcall BeforeCopy(SetupInfo* info, unsigned long context);
 int __stdcall AfterCopy(SetupInfo* info, unsigned long context);
 int __stdcall CompletePre(SetupInfo* info, unsigned long context);
 int __stdcall OldVersionPost(SetupInfo* info, unsigned long context);
+int __stdcall VerifyUninstallPre(SetupInfo* info, unsigned long context);
+int __stdcall VerifyUninstallPost(SetupInfo* info, unsigned long context);
 
 namespace {
 
@@ -174,11 +177,6 @@ int __stdcall FileFailed(SetupInfo*, char* source, char* destination, unsigned l
     return -1;
 }
 
-int __stdcall VerifyUninstallPre(SetupInfo* info, unsigned long) {
-    info->dialog_instance = language_module;
-    return 0;
-}
-
 }  // namespace
 
 extern "C" __declspec(dllexport) int __stdcall kSUMEntryPoint(SetupInfo* info, unsigned long) {
@@ -202,7 +200,7 @@ extern "C" __declspec(dllexport) int __stdcall kSUMEntryPoint(SetupInfo* info, u
     info->LicensePre = UseLanguageTemplates;
     info->LicensePost = Nothing;
     info->VerifyUninstallPre = VerifyUninstallPre;
-    info->VerifyUninstallPost = Nothing;
+    info->VerifyUninstallPost = VerifyUninstallPost;
     info->OldVersionPre = UseLanguageTemplates;
     info->OldVersionPost = OldVersionPost;
     info->UninstallBegin = UninstallBegin;

@@ -31,6 +31,8 @@ HOSTINFO_API int is_this_japan(void);
 // placeholder; "explorer.exe" when neither gives one that fits. 1 when it
 // came from a registration, 0 for the fallback or a null command.
 HOSTINFO_API int find_default_browser(char* command);
+// The six operations below that change the system each write one line to
+// standard output first: "hostinfo: NAME()" or "hostinfo: NAME(ARGUMENT)".
 // Records the system's current TCP/IP parameters (MTU, receive window, time
 // to live) in the product's settings key as the numbers "o_mtu", "o_rwin"
 // and "o_ttl"; 0 is recorded for a parameter the system does not set, so

@@ -78,6 +78,16 @@ int modem_log_off(HKEY modems, const char* name) {
     return RegSetValueExA(modem.handle(), "Logging", 0, type, off, size) == ERROR_SUCCESS;
 }
 
+// One line on standard output for each change the script asks of the
+// system, so that whoever runs the installer can see the order of calls.
+void trace(const char* call, int argument = -1) {
+    if (argument >= 0)
+        printf("hostinfo: %s(%d)\n", call, argument);
+    else
+        printf("hostinfo: %s()\n", call);
+    fflush(stdout);
+}
+
 }  // namespace
 
 extern "C" {
@@ -113,27 +123,32 @@ int find_default_browser(char* command) {
 }
 
 int save_original(void) {
+    trace("save_original");
     NetTuning original;
     read_system_params(win95_family(), &original);
     return record_params(HOSTINFO_SETTINGS_KEY, "o_", original);
 }
 
 int set_lan_mtu(int mtu) {
+    trace("set_lan_mtu", mtu);
     NetTuning tuning;
     return mtu >= 0 && lan_tuning((unsigned long)mtu, &tuning) && apply_tuning(tuning);
 }
 
 int set_modem_mtu(int mtu) {
+    trace("set_modem_mtu", mtu);
     NetTuning tuning;
     return mtu >= 0 && modem_tuning((unsigned long)mtu, &tuning) && apply_tuning(tuning);
 }
 
 int restore_original(void) {
+    trace("restore_original");
     NetTuning original;
     return recorded_params(HOSTINFO_SETTINGS_KEY, "o_", &original) && write_system_params(win95_family(), original);
 }
 
 int uninstall_browser_proxies(void) {
+    trace("uninstall_browser_proxies");
     HostKey key;
     TextValue list;
     if (!key.open(HKEY_CURRENT_USER, kInternetSettings, KEY_QUERY_VALUE | KEY_SET_VALUE) ||
@@ -160,6 +175,7 @@ int uninstall_browser_proxies(void) {
 }
 
 int disable_modem_logging(void) {
+    trace("disable_modem_logging");
     HostKey modems;
     if (!win95_family() || !modems.open(HKEY_LOCAL_MACHINE, kModemClass, KEY_ENUMERATE_SUB_KEYS))
         return 0;

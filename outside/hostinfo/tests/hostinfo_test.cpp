@@ -20,9 +20,17 @@ const char kInternet[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet
 
 // One hostinfo.dll operation in the probe program, which Wine's version
 // emulation can show another Windows.
+std::string probe_output(const std::string& arguments) {
+    return run_process(bin_folder() + "\\hostinfo_probe.exe " + arguments).output;
+}
+
+// The probe's answer: its first line after the library's trace lines.
 std::string probe(const std::string& arguments) {
-    std::string output = run_process(bin_folder() + "\\hostinfo_probe.exe " + arguments).output;
-    return output.substr(0, output.find_first_of("\r\n"));
+    std::string output = probe_output(arguments);
+    size_t start = 0;
+    while (output.compare(start, 10, "hostinfo: ") == 0)
+        start = output.find('\n', start) + 1;
+    return output.substr(start, output.find_first_of("\r\n", start) - start);
 }
 
 TEST(Versions, AnswersUnderEachWindowsVersion) {
@@ -98,11 +106,11 @@ TEST(Network, SaveTuneAndRestoreLeaveTheMachineAsItWas) {
             Values before = values_of(HKEY_LOCAL_MACHINE, f.key);
             std::string where = std::string(f.version) + " " + c.saved;
 
-            EXPECT_EQ("save=1", probe("save")) << where;
+            EXPECT_EQ("hostinfo: save_original()\r\nsave=1\r\n", probe_output("save")) << where;
             EXPECT_EQ(c.saved, records("o_")) << where;
             EXPECT_EQ("lan=1", probe("lan 0")) << where;
             EXPECT_EQ("1500 64240 64 ", records("d_")) << where;
-            EXPECT_EQ("modem=1", probe("modem 1000")) << where;
+            EXPECT_EQ("hostinfo: set_modem_mtu(1000)\r\nmodem=1\r\n", probe_output("modem 1000")) << where;
             EXPECT_EQ("1000 15360 64 ", records("d_")) << where;
             if (f.key == kMstcp)
                 EXPECT_EQ("1000", text_of(HKEY_LOCAL_MACHINE, f.key, f.names[0])) << where;
