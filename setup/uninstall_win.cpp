@@ -1,6 +1,7 @@
 // The uninstall support step, the uninstall record writer, and uninstall
 // stages 1 and 2.
 #include "uninstall.h"
+#include <new>
 #include <stdio.h>
 #include <string.h>
 #include "dialogs.h"
@@ -415,7 +416,49 @@ static void delete_record(SetupInfo* info) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, text_of(info->product_key));
 }
 
+// Appends "NUL=path" to the rename section of the Windows folder's
+// "wininit.ini", keeping the lines already there (several may name NUL).
+static void add_wininit_deletion(const char* path) {
+    char windows[MAX_PATH], ini[MAX_PATH + 16], line[MAX_PATH + 8];
+    UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    snprintf(ini, sizeof ini, "%s\\wininit.ini", windows);
+    if (snprintf(line, sizeof line, "NUL=%s", path) >= (int)sizeof line)
+        return;
+    const DWORD room = 32768;
+    char* section = new (std::nothrow) char[room + sizeof line + 1];
+    if (!section)
+        return;
+    DWORD used = GetPrivateProfileSectionA("rename", section, room, ini);
+    if (used < room - 2) {
+        // The section is a list of zero-terminated lines ending in an empty one.
+        memcpy(section + used, line, strlen(line) + 1);
+        section[used + strlen(line) + 1] = 0;
+        WritePrivateProfileSectionA("rename", section, ini);
+    }
+    delete[] section;
+}
+
+// Stage 2 runs from the temporary folder and cannot delete its own program
+// there: Windows deletes it at its next start.
+static void schedule_own_deletion() {
+    char program[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    if (length == 0 || length >= sizeof program)
+        return;
+    if (platform_is_nt()) {
+        MoveFileExA(program, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return;
+    }
+    // The 95 family's start-up reads short names only.
+    char short_name[MAX_PATH];
+    length = GetShortPathNameA(program, short_name, sizeof short_name);
+    add_wininit_deletion(length && length < sizeof short_name ? short_name : program);
+}
+
 int uninstall_stage2(SetupInfo* info) {
+    schedule_own_deletion();
     UninstallRecord record;
     if (!record.open(info))
         return 0;

@@ -50,6 +50,11 @@ void wait_for_proxy_end();
 void wait_for_main_application_end();
 int main_application_running();
 
+// Uninstall: whether the cache folder named by the product key may be
+// deleted as a whole tree (never a drive root, a relative path, or a folder
+// that is or holds the install folder or one of the system's own folders).
+int cache_tree_deletable(const char* cache, SetupInfo* info);
+
 // Network tuning.
 int run_tuning_probe(const char* tag, const char* folder);
 

@@ -1,6 +1,7 @@
 // The script's part in removing the product: the offer to keep it with its
 // aggressive mode or prefetching switched off, then stopping it and taking
 // away what the engine's uninstall record does not cover.
+#include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
 #include "hostinfo.h"
@@ -178,12 +179,44 @@ void delete_tree(const char* folder) {
     FindClose(search);
 }
 
-void remove_cache(int answer) {
+// The full path of path, without a trailing separator, in out (260 bytes).
+int full_path(const char* path, char* out) {
+    char* name;
+    DWORD length = GetFullPathNameA(path, 260, out, &name);
+    if (length == 0 || length >= 260)
+        return 0;
+    const unsigned char* last = _mbsrchr((const unsigned char*)out, '\\');
+    if (last && last[1] == 0 && length > 3)
+        out[length - 1] = 0;
+    return 1;
+}
+
+// Whether inner is outer or lies below it.
+int inside(const char* inner, const char* outer) {
+    size_t length = strlen(outer);
+    return _mbsnbicmp((const unsigned char*)inner, (const unsigned char*)outer, length) == 0 &&
+           (inner[length] == 0 || inner[length] == '\\');
+}
+
+// A cache folder to be checked against the folders that must stay.
+struct CacheCheck {
+    char folder[260];
+    int refused;
+};
+
+void refuse_if_holding(const char* kept, void* context) {
+    CacheCheck* check = (CacheCheck*)context;
+    char full[260];
+    if (kept && kept[0] && full_path(kept, full) && inside(full, check->folder))
+        check->refused = 1;
+}
+
+void remove_cache(int answer, SetupInfo* info) {
     Sleep(3000);
     char folder[260];
     if (!read_text(HKEY_LOCAL_MACHINE, VANTREL_PRODUCT_KEY, "cacheDir", folder) || !folder[0])
         return;
-    if (answer == kDeleteCache) {
+    if (answer == kDeleteCache && cache_tree_deletable(folder, info)) {
         delete_tree(folder);
         RemoveDirectoryA(folder);
         return;
@@ -203,6 +236,10 @@ void remove_start_menu_folders(SetupInfo* info) {
     load_text(1120, name, "Vantrel");
     if (is_this_win95() == 1) {
         for_each_programs_folder(remove_named_folder, name);
+        // The install named the folders after the product: a language
+        // library whose folder text differs would leave them behind.
+        if (_mbsicmp((const unsigned char*)name, (const unsigned char*)text_of(info->product_name)) != 0)
+            for_each_programs_folder(remove_named_folder, (void*)text_of(info->product_name));
         return;
     }
     char common[260], folder[260];
@@ -240,6 +277,35 @@ void keep_product(SetupInfo* info) {
 
 }  // namespace
 
+// The cache folder comes from a value the user can set: a drive root, or a
+// folder that is or holds the install folder, the Windows or system folder,
+// or a Programs, Start-menu, desktop or profile folder, is never deleted as
+// a tree, whatever it holds.
+int cache_tree_deletable(const char* cache, SetupInfo* info) {
+    // Only a full path names one folder whatever the current folder is.
+    int absolute = (cache[0] && cache[1] == ':' && cache[2] == '\\') || (cache[0] == '\\' && cache[1] == '\\');
+    CacheCheck check;
+    check.refused = 0;
+    if (!absolute || !full_path(cache, check.folder) || _mbslen((const unsigned char*)check.folder) <= 3)
+        return 0;
+    refuse_if_holding(text_of(info->destination_folder), &check);
+    char path[260];
+    if (GetWindowsDirectoryA(path, sizeof path))
+        refuse_if_holding(path, &check);
+    if (GetSystemDirectoryA(path, sizeof path))
+        refuse_if_holding(path, &check);
+    static const char* const kShellFolderNames[] = {"Programs", "Common Programs", "Start Menu",
+                                                     "Common Start Menu", "Desktop", "Personal", "AppData"};
+    for (const char* name : kShellFolderNames) {
+        if (read_text(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, name, path))
+            refuse_if_holding(path, &check);
+        if (read_text(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, name, path))
+            refuse_if_holding(path, &check);
+    }
+    for_each_programs_folder(refuse_if_holding, &check);
+    return !check.refused;
+}
+
 int __stdcall VerifyUninstallPre(SetupInfo* info, unsigned long) {
     info->dialog_instance = language_module;
     if (read_number(VANTREL_MARKER_KEY, "_wrpf") != 0)
@@ -249,6 +315,10 @@ int __stdcall VerifyUninstallPre(SetupInfo* info, unsigned long) {
     if (DialogBoxParamA(language_module, MAKEINTRESOURCEA(kKeepDialog), script_splash, keep_proc, 0) != kKeep)
         return 0;
     keep_product(info);
+    // The stage ends here without UninstallEnd: the language library is let
+    // go now, so that its unpacked copy can be deleted when setup exits.
+    FreeLibrary(language_module);
+    language_module = nullptr;
     return -2;
 }
 
@@ -278,7 +348,8 @@ int __stdcall VerifyUninstallPost(SetupInfo* info, unsigned long) {
 
     if (cache_present())
         remove_cache((int)DialogBoxParamA(language_module, MAKEINTRESOURCEA(kCacheDialog), script_splash,
-                                          cache_proc, 0));
+                                          cache_proc, 0),
+                     info);
     Sleep(3000);
     if (is_this_win95() == 1)
         restore_original();
