@@ -46,7 +46,7 @@ shots="$demo/shots"
 rm -rf "$demo"
 mkdir -p "$shots"
 echo "== the Vantrel install media (build/demo/$mode/media)"
-MEDIABUILD="$native/bin/mediabuild" tools/make-vantrel-media.sh "$build" "$demo/media"
+tools/make-vantrel-media.sh "$build" "$demo/media"
 "$native/bin/mediabuild" verify "$demo/media" | sed 's/^/   /'
 ls "$demo/media" | sed 's/^/   /' | paste -sd ' '
 
@@ -97,7 +97,7 @@ machine_down() {
     registry delete "$apps\\setup.exe" /f || true
     registry delete "$apps\\hdlutil.exe" /f || true
     [ "$mode" = win95 ] || return 0
-    [ -z "$default_programs" ] || reg add "$default_shell_folders" /v Programs /d "$default_programs" /f
+    [ -z "$default_programs" ] || registry add "$default_shell_folders" /v Programs /d "$default_programs" /f
     registry delete "$start_menu" /f || true
     registry delete "$profile_list" /f || true
     registry delete "$mstcp" /f || true
@@ -136,6 +136,7 @@ driver start-run ddeproc || fail "the DDE process did not start"
 driver start-shortcut Vantrel || fail "the shortcut did not start"
 sleep 2
 driver running "$folder" || fail "the product is not running as it should"
+driver spread-windows "$folder" || true
 xwd -display "$DISPLAY" -silent -root | convert xwd:- "$shots/2-the-product-running.png"
 echo "   the desktop: $shots/2-the-product-running.png"
 

@@ -24,6 +24,7 @@ const char kUsage[] =
     "  wait-for-end PROGRAM SECONDS    waits until no PROGRAM (\"setup.exe\") runs\n"
     "  running FOLDER                  the programs running from FOLDER, the named objects\n"
     "  stopped FOLDER                  the same, expecting none of them\n"
+    "  spread-windows FOLDER           moves the windows of those programs apart\n"
     "  start-run NAME                  starts the command of the Run value NAME\n"
     "  start-shortcut NAME             starts the Start-menu shortcut Vantrel\\NAME\n"
     "  snapshot FOLDER FILE            writes a snapshot of the machine (FOLDER: the install folder)\n"
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
         result = report_running(argv[2]) != kProductRuns;
     else if (command == "stopped" && argc == 3)
         result = report_running(argv[2]) != kProductGone;
+    else if (command == "spread-windows" && argc == 3)
+        result = !spread_windows(argv[2]);
     else if (command == "start-run" && argc == 3)
         result = !start_run_value(argv[2]);
     else if (command == "start-shortcut" && argc == 3)

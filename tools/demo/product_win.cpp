@@ -175,6 +175,35 @@ ProductState report_running(const std::string& folder) {
     return programs.empty() && objects == 0 && !dde ? kProductGone : kProductPartly;
 }
 
+namespace {
+
+struct Spread {
+    std::vector<Running> programs;
+    int placed;
+};
+
+BOOL CALLBACK place_window(HWND window, LPARAM context) {
+    Spread* spread = (Spread*)context;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER))
+        return TRUE;
+    for (const Running& p : spread->programs)
+        if (p.id == owner) {
+            int n = spread->placed++;
+            SetWindowPos(window, nullptr, 40 + 60 * n, 20 + 170 * n, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    return TRUE;
+}
+
+}  // namespace
+
+int spread_windows(const std::string& folder) {
+    Spread spread{running_from(folder), 0};
+    EnumWindows(place_window, (LPARAM)&spread);
+    return spread.placed > 0;
+}
+
 int start_run_value(const char* name) {
     std::string command;
     if (!read_text(HKEY_LOCAL_MACHINE, DEMO_RUN_KEY, name, &command)) {

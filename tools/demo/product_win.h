@@ -13,6 +13,10 @@ enum ProductState { kProductRuns, kProductGone, kProductPartly };
 // program runs from folder and none of the objects exists.
 ProductState report_running(const std::string& folder);
 
+// Moves the windows of the programs running from folder apart, so that a
+// picture of the desktop shows each of them; 1 when there was one.
+int spread_windows(const std::string& folder);
+
 // Starts the command of the Run value name, as Windows does at the next
 // logon; 1 when it started.
 int start_run_value(const char* name);

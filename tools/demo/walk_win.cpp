@@ -13,6 +13,10 @@ namespace {
 const DWORD kTimeLimitMs = 300000;
 const DWORD kPollMs = 100;
 const DWORD kPaintMs = 400;
+// Of the program's trace lines only those of hostinfo.dll are shown: they
+// name each change of the system's settings that the product asks for. The
+// others are counted.
+const char kShownTrace[] = "hostinfo: ";
 
 std::string caption_of(HWND window) {
     char text[256] = "";
@@ -145,18 +149,39 @@ private:
     int shots_ = 0;
 };
 
-// Prints the program's output line by line as it comes.
-void print_lines(std::string* pending) {
-    size_t end;
-    while ((end = pending->find('\n')) != std::string::npos) {
-        std::string line = pending->substr(0, end);
+// Prints the shown trace lines of the program's output as they come and
+// counts the others; a last line without its line end is taken at the end.
+class Trace {
+public:
+    void add(const std::string& output) { pending_ += output; }
+    void print_lines() {
+        size_t end;
+        while ((end = pending_.find('\n')) != std::string::npos) {
+            print(pending_.substr(0, end));
+            pending_.erase(0, end + 1);
+        }
+        fflush(stdout);
+    }
+    void finish() {
+        print_lines();
+        if (!pending_.empty())
+            print(pending_);
+        if (others_)
+            printf("   (%d more trace lines of the program)\n", others_);
+    }
+
+private:
+    void print(std::string line) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        printf("   | %s\n", line.c_str());
-        pending->erase(0, end + 1);
+        if (line.compare(0, sizeof kShownTrace - 1, kShownTrace) == 0)
+            printf("   | %s\n", line.c_str());
+        else
+            others_++;
     }
-    fflush(stdout);
-}
+    std::string pending_;
+    int others_ = 0;
+};
 
 }  // namespace
 
@@ -189,12 +214,14 @@ int walk(Walk& walk, const std::string& command_line) {
         return 0;
     }
     Walker walker(walk);
-    std::string pending;
+    Trace trace;
     int ok = 1;
     DWORD start = GetTickCount();
     while (!program.ended(kPollMs)) {
-        program.output(&pending);
-        print_lines(&pending);
+        std::string output;
+        program.output(&output);
+        trace.add(output);
+        trace.print_lines();
         ok &= walker.answer_new_dialogs(program.id());
         if (GetTickCount() - start > kTimeLimitMs) {
             printf("   still running after %lu s: ended\n", kTimeLimitMs / 1000);
@@ -202,10 +229,10 @@ int walk(Walk& walk, const std::string& command_line) {
             ok = 0;
         }
     }
-    program.output(&pending);
-    print_lines(&pending);
-    if (!pending.empty())
-        printf("   | %s\n", pending.c_str());
+    std::string output;
+    program.output(&output);
+    trace.add(output);
+    trace.finish();
     for (const Answer& a : walk.answers)
         if (!a.seen) {
             printf("   dialog \"%s\" never appeared\n", a.caption.c_str());
