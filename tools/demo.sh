@@ -38,7 +38,9 @@ native="$top/build/native"
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake >/dev/null
 [ -f "$native/CMakeCache.txt" ] || cmake --no-warn-unused-cli -S . -B "$native" -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j2 --target vantrel_media_inputs demo_driver >/dev/null
+# vscript is named as well: vantrel_media_inputs is defined before the
+# script's target exists and so does not build it.
+cmake --build "$build" -j2 --target vantrel_media_inputs vscript demo_driver >/dev/null
 cmake --build "$native" -j2 --target mediabuild >/dev/null
 
 demo="$top/build/demo/$mode"
@@ -47,6 +49,10 @@ rm -rf "$demo"
 mkdir -p "$shots"
 echo "== the Vantrel install media (build/demo/$mode/media)"
 tools/make-vantrel-media.sh "$build" "$demo/media"
+if [ ! -f "$demo/media/vscript.dll" ]; then
+    echo "   FAILED: no vscript.dll on the media" >&2
+    exit 1
+fi
 "$native/bin/mediabuild" verify "$demo/media" | sed 's/^/   /'
 ls "$demo/media" | sed 's/^/   /' | paste -sd ' '
 
@@ -66,6 +72,7 @@ folder='C:\Program Files\Vantrel'
 windows="$WINEPREFIX/drive_c/windows"
 apps='HKCU\Software\Wine\AppDefaults'
 default_shell_folders='HKU\.Default\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+user_shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
 start_menu='HKCU\Software\Microsoft\Windows\CurrentVersion\ProfileReconciliation'
 profile_list='HKLM\Software\Microsoft\Windows\CurrentVersion\ProfileList'
 mstcp='HKLM\System\CurrentControlSet\Services\VxD\MSTCP'
@@ -75,13 +82,13 @@ entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrel'
 # The machine as the mode needs it: Wine tells setup.exe and the tuning
 # helper that they run on that Windows. A Windows 95 machine also gets its
 # TCP/IP parameters key and three user profiles, each with its own Start
-# menu beside the default user's; all of it is put back at the end.
-default_programs=""
+# menu beside the default user's; all of it is put back at the end. Wine
+# gives the default user the current user's Programs folder, which is where
+# it goes back to, also after a run that ended before it could put it back.
 machine_up() {
     registry add "$apps\\setup.exe" /v Version /d "$mode" /f
     registry add "$apps\\hdlutil.exe" /v Version /d "$mode" /f
     [ "$mode" = win95 ] || return 0
-    default_programs=$(reg_text "$default_shell_folders" Programs)
     registry add "$default_shell_folders" /v Programs /d 'C:\windows\Start Menu\Programs' /f
     mkdir -p "$windows/Start Menu/Programs"
     registry add "$start_menu\\Start Menu" /v LocalFile /d 'Start Menu' /f
@@ -97,7 +104,7 @@ machine_down() {
     registry delete "$apps\\setup.exe" /f || true
     registry delete "$apps\\hdlutil.exe" /f || true
     [ "$mode" = win95 ] || return 0
-    [ -z "$default_programs" ] || registry add "$default_shell_folders" /v Programs /d "$default_programs" /f
+    registry add "$default_shell_folders" /v Programs /d "$(reg_text "$user_shell_folders" Programs)" /f || true
     registry delete "$start_menu" /f || true
     registry delete "$profile_list" /f || true
     registry delete "$mstcp" /f || true

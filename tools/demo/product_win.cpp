@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <stdio.h>
+#include <string.h>
 #include <tlhelp32.h>
 #include <vector>
 #include "child_win.h"
@@ -135,6 +136,25 @@ int read_link(const std::string& file, LinkTarget* out) {
     return read;
 }
 
+struct Spread {
+    std::vector<Running> programs;
+    int placed;
+};
+
+BOOL CALLBACK place_window(HWND window, LPARAM context) {
+    Spread* spread = (Spread*)context;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER))
+        return TRUE;
+    for (const Running& p : spread->programs)
+        if (p.id == owner) {
+            int n = spread->placed++;
+            SetWindowPos(window, nullptr, 40 + 60 * n, 20 + 170 * n, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    return TRUE;
+}
+
 }  // namespace
 
 ProductState report_running(const std::string& folder) {
@@ -175,29 +195,6 @@ ProductState report_running(const std::string& folder) {
     return programs.empty() && objects == 0 && !dde ? kProductGone : kProductPartly;
 }
 
-namespace {
-
-struct Spread {
-    std::vector<Running> programs;
-    int placed;
-};
-
-BOOL CALLBACK place_window(HWND window, LPARAM context) {
-    Spread* spread = (Spread*)context;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER))
-        return TRUE;
-    for (const Running& p : spread->programs)
-        if (p.id == owner) {
-            int n = spread->placed++;
-            SetWindowPos(window, nullptr, 40 + 60 * n, 20 + 170 * n, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-    return TRUE;
-}
-
-}  // namespace
-
 int spread_windows(const std::string& folder) {
     Spread spread{running_from(folder), 0};
     EnumWindows(place_window, (LPARAM)&spread);
@@ -215,22 +212,20 @@ int start_run_value(const char* name) {
 
 int start_shortcut(const char* name) {
     CoInitialize(nullptr);
-    int started = 0;
-    bool found = false;
+    LinkTarget target;
+    std::string file;
     for (const std::string& folder : programs_folders()) {
-        std::string file = folder + "\\Vantrel\\" + name + ".lnk";
-        LinkTarget target;
-        if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES || !read_link(file, &target))
-            continue;
-        found = true;
-        printf("   shortcut %s\n", file.c_str());
-        started = start_detached(target.command_line, target.folder.empty() ? nullptr : target.folder.c_str());
-        break;
+        file = folder + "\\Vantrel\\" + name + ".lnk";
+        if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES && read_link(file, &target))
+            break;
     }
-    if (!found)
-        printf("   no shortcut Vantrel\\%s.lnk in the Programs folders\n", name);
     CoUninitialize();
-    return started;
+    if (target.command_line.empty()) {
+        printf("   no shortcut Vantrel\\%s.lnk in the Programs folders\n", name);
+        return 0;
+    }
+    printf("   shortcut %s\n", file.c_str());
+    return start_detached(target.command_line, target.folder.empty() ? nullptr : target.folder.c_str());
 }
 
 int stop_running(const std::string& folder) {
