@@ -66,7 +66,6 @@ registry() { wine_run reg "$@" </dev/null >/dev/null 2>&1; }
 reg_text() {
     wine_run reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'
 }
-winpath() { winepath_of "$1"; }
 
 folder='C:\Program Files\Vantrel'
 windows="$WINEPREFIX/drive_c/windows"
@@ -121,7 +120,7 @@ echo "== a fresh start: Vantrel and the traces of earlier runs taken off the mac
 driver remove-product "$folder" || fail "an earlier install could not be removed"
 machine_up
 trap 'machine_down' EXIT
-driver snapshot "$folder" "$(winpath "$demo/before.txt")"
+driver snapshot "$folder" "$(winepath_of "$demo/before.txt")"
 echo "   snapshot of the machine: $(wc -l <"$demo/before.txt") lines (build/demo/$mode/before.txt)"
 
 echo "== install: setup.exe from the media, through every dialog"
@@ -129,12 +128,12 @@ echo "== install: setup.exe from the media, through every dialog"
 # box is disabled on NT).
 connection='101;1'
 [ "$mode" = nt40 ] || connection='101;102;1'
-driver walk "$(winpath "$shots")" 1-install "Welcome=1" "License Agreement=1" "Install Path=100:$folder;1" \
-    "Connection=$connection" "Copying Files=" -- "\"$(winpath "$demo/media")\\setup.exe\"" ||
+driver walk "$(winepath_of "$shots")" 1-install "Welcome=1" "License Agreement=1" "Install Path=100:$folder;1" \
+    "Connection=$connection" "Copying Files=" -- "\"$(winepath_of "$demo/media")\\setup.exe\"" ||
     { fail "the install"; exit 1; }
-driver snapshot "$folder" "$(winpath "$demo/installed.txt")"
+driver snapshot "$folder" "$(winepath_of "$demo/installed.txt")"
 echo "   what the install wrote:"
-driver added "$(winpath "$demo/before.txt")" "$(winpath "$demo/installed.txt")"
+driver added "$(winepath_of "$demo/before.txt")" "$(winepath_of "$demo/installed.txt")"
 
 echo "== the product running"
 echo "   the install started the main application; the DDE process starts as Windows starts it"
@@ -174,7 +173,7 @@ echo "   $command"
 if [ -z "$command" ]; then
     fail "no UninstallString in $entry"
 else
-    driver walk "$(winpath "$shots")" 3-uninstall "Remove Vantrel=1" "Verify Uninstall=1" "Removing Vantrel=" \
+    driver walk "$(winepath_of "$shots")" 3-uninstall "Remove Vantrel=1" "Verify Uninstall=1" "Removing Vantrel=" \
         "Cache=2" -- "$command" || fail "the uninstall's first stage"
     echo "   the second stage runs from the Windows folder's Temp:"
     driver wait-for-end setup.exe 180 || fail "the second stage did not end"
@@ -183,8 +182,8 @@ echo "== the product after the uninstall"
 driver stopped "$folder" || fail "the product still runs"
 
 echo "== what is left, compared with the snapshot before the install"
-driver snapshot "$folder" "$(winpath "$demo/after.txt")"
-driver left "$(winpath "$demo/before.txt")" "$(winpath "$demo/after.txt")" || failed=1
+driver snapshot "$folder" "$(winepath_of "$demo/after.txt")"
+driver left "$(winepath_of "$demo/before.txt")" "$(winepath_of "$demo/after.txt")" || failed=1
 
 echo "== screenshots of every dialog: $shots"
 ls "$shots" | sed 's/^/   /'

@@ -7,10 +7,9 @@
 #include <vector>
 #include "machine_win.h"
 #include "product_win.h"
+#include "renames_win.h"
 
 namespace {
-
-const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
 
 bool exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -69,75 +68,17 @@ int remove_value(const char* key, const char* name) {
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
-bool names_file(std::string request, const std::string& file) {
-    if (request.compare(0, 4, "\\??\\") == 0)
-        request.erase(0, 4);
-    char full[MAX_PATH];
-    DWORD n = GetLongPathNameA(request.c_str(), full, sizeof full);
-    return same_text(n && n < sizeof full ? std::string(full) : request, file);
-}
-
-// Drops the renames of file from NT's list of renames at the next start.
-int unschedule_pending(const std::string& file) {
-    static char data[65536];
-    DWORD size = sizeof data - 2;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                     nullptr, data, &size) != ERROR_SUCCESS)
+// Takes the requests for file out of list.
+int unschedule(RenameList list, const std::string& file) {
+    std::vector<PendingRename> all = read_renames(list), kept;
+    for (const PendingRename& r : all)
+        if (!same_text(spelled_path(r.from), file))
+            kept.push_back(r);
+    if (kept.size() == all.size())
         return 1;
-    data[size] = data[size + 1] = 0;
-    std::string kept;
-    bool dropped = false;
-    for (const char* at = data; *at;) {
-        std::string from = at;
-        at += from.size() + 1;
-        std::string to = at;
-        at += to.size() + 1;
-        if (names_file(from, file))
-            dropped = true;
-        else
-            kept += from + '\0' + to + '\0';
-        if (at >= data + size)
-            break;
-    }
-    if (!dropped)
-        return 1;
-    printf("   removed the renaming of %s at the next start\n", file.c_str());
-    if (kept.empty())
-        return RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations") ==
-               ERROR_SUCCESS;
-    kept += '\0';
-    return RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations", REG_MULTI_SZ,
-                           kept.data(), (DWORD)kept.size()) == ERROR_SUCCESS;
-}
-
-// The same for the Windows 95 family's "rename" section of wininit.ini; the
-// file goes when nothing else is left in it.
-int unschedule_wininit(const std::string& file) {
-    static char section[32768];
-    std::string ini = windows_folder() + "\\wininit.ini";
-    if (!exists(ini))
-        return 1;
-    DWORD n = GetPrivateProfileSectionA("rename", section, sizeof section, ini.c_str());
-    std::string kept;
-    bool dropped = false;
-    for (const char* line = section; line < section + n && *line; line += strlen(line) + 1) {
-        const char* equals = strchr(line, '=');
-        if (equals && names_file(equals + 1, file))
-            dropped = true;
-        else
-            kept += std::string(line) + '\0';
-    }
-    if (!dropped)
-        return 1;
-    printf("   removed the deletion of %s from %s\n", file.c_str(), ini.c_str());
-    kept += '\0';
-    if (kept.size() > 1)
-        return WritePrivateProfileSectionA("rename", kept.data(), ini.c_str()) != 0;
-    WritePrivateProfileStringA("rename", nullptr, nullptr, ini.c_str());
-    char names[16] = "";
-    if (GetPrivateProfileSectionNamesA(names, sizeof names, ini.c_str()) == 0)
-        return remove_file(ini);
-    return 1;
+    printf("   removed what waited for the next start for %s (%s)\n", file.c_str(),
+           list == kNtRenames ? "PendingFileRenameOperations" : "wininit.ini");
+    return write_renames(list, kept);
 }
 
 }  // namespace
@@ -156,8 +97,8 @@ int remove_product(const std::string& install_folder) {
     std::string windows = windows_folder(), stage_two = windows_temp_folder() + "\\setup.exe";
     ok &= remove_file(windows + "\\hdlutil.exe");
     ok &= remove_file(windows + "\\hdlutil.dll");
-    ok &= unschedule_pending(stage_two);
-    ok &= unschedule_wininit(stage_two);
+    ok &= unschedule(kNtRenames, stage_two);
+    ok &= unschedule(kWininitRenames, stage_two);
     ok &= remove_file(stage_two);
     ok &= remove_file(windows_temp_folder() + "\\uninst.dat");
     return ok;

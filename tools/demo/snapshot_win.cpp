@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 #include "machine_win.h"
+#include "renames_win.h"
 
 namespace {
 
@@ -14,7 +15,6 @@ typedef std::vector<std::string> Lines;
 
 const char kMstcp[] = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 const char kTcpip[] = "System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
 const char kDeletion[] = "deletion at the next start: ";
 const char kRename[] = "renaming at the next start: ";
 const char kValueSeparator[] = " : ";
@@ -101,55 +101,10 @@ void add_folder(const std::string& folder, bool whole_tree, Lines* out) {
     FindClose(search);
 }
 
-// A path as the file system spells it, so that a request naming it in
-// capitals or in its short form matches the file's line.
-std::string long_path(std::string path) {
-    if (path.compare(0, 4, "\\??\\") == 0)
-        path.erase(0, 4);
-    char full[MAX_PATH];
-    DWORD n = GetLongPathNameA(path.c_str(), full, sizeof full);
-    return n && n < sizeof full ? std::string(full) : path;
-}
-
-void add_request(const std::string& from, const std::string& to, Lines* out) {
-    if (to.empty() || same_text(to, "NUL"))
-        out->push_back(kDeletion + long_path(from));
-    else
-        out->push_back(kRename + long_path(from) + " -> " + to);
-}
-
-// NT keeps the renames waiting for the next start as pairs of texts (an
-// empty target deletes).
-void add_pending_renames(Lines* out) {
-    static char data[65536];
-    DWORD size = sizeof data - 2;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                     nullptr, data, &size) != ERROR_SUCCESS)
-        return;
-    data[size] = data[size + 1] = 0;
-    const char* at = data;
-    while (*at) {
-        std::string from = at;
-        at += from.size() + 1;
-        std::string to = at;
-        add_request(from, to, out);
-        if (!*at)
-            break;
-        at += to.size() + 1;
-    }
-}
-
-// The Windows 95 family keeps them in the "rename" section of wininit.ini
-// as TARGET=SOURCE lines (target NUL deletes).
-void add_wininit_renames(Lines* out) {
-    static char section[32768];
-    std::string file = windows_folder() + "\\wininit.ini";
-    DWORD n = GetPrivateProfileSectionA("rename", section, sizeof section, file.c_str());
-    for (const char* line = section; line < section + n && *line; line += strlen(line) + 1) {
-        const char* equals = strchr(line, '=');
-        if (equals)
-            add_request(equals + 1, std::string(line, equals - line), out);
-    }
+void add_renames(RenameList list, Lines* out) {
+    for (const PendingRename& r : read_renames(list))
+        out->push_back(r.deletes() ? kDeletion + spelled_path(r.from)
+                                   : kRename + spelled_path(r.from) + " -> " + r.to);
 }
 
 int read_lines(const std::string& file, std::set<std::string>* out) {
@@ -175,41 +130,40 @@ Lines only_in(const std::set<std::string>& these, const std::set<std::string>& o
     return only;
 }
 
-// Why the product leaves line behind on purpose, or null when it should not.
+// Why the product leaves a line behind on purpose, or null when it should not.
 class Design {
 public:
-    explicit Design(const Lines& left) {
-        std::string stage_two = windows_temp_folder() + "\\setup.exe";
+    explicit Design(const Lines& left) : windows_(windows_folder()), stage_two_(windows_temp_folder() + "\\setup.exe") {
         for (const std::string& line : left)
-            if (same_text(line, kDeletion + stage_two))
-                stage_two_deleted_ = true;
+            stage_two_deleted_ = stage_two_deleted_ || same_text(line, kDeletion + stage_two_);
     }
 
     const char* reason(const std::string& line) const {
-        std::string windows = windows_folder(), component = "HKLM\\" DEMO_COMPANY_KEY "\\Collector\\Alpha000";
-        if (same_text(line, "file " + windows + "\\hdlutil.exe") || same_text(line, "file " + windows + "\\hdlutil.dll"))
+        const std::string company = "key HKLM\\" DEMO_COMPANY_KEY, component = company + "\\Collector\\Alpha000";
+        const std::string helper = "file " + windows_ + "\\hdlutil.";
+        if (same_text(line, helper + "exe") || same_text(line, helper + "dll"))
             return "the tuning helper, copied for the next start of Windows";
-        if (starts_with_text(line, "value " + component + kValueSeparator + "_vmin = "))
+        if (starts_with_text(line, "value " + component.substr(4) + kValueSeparator + "_vmin = "))
             return "the component's version record";
-        if (same_text(line, "key HKLM\\" DEMO_COMPANY_KEY) || same_text(line, "key HKLM\\" DEMO_COMPANY_KEY "\\Collector") ||
-            same_text(line, "key " + component))
+        if (same_text(line, company) || same_text(line, company + "\\Collector") || same_text(line, component))
             return "holds the component's version record";
         if (!stage_two_deleted_)
             return nullptr;
-        if (same_text(line, "file " + windows_temp_folder() + "\\setup.exe"))
+        if (same_text(line, "file " + stage_two_))
             return "the uninstall's second stage, deleted at the next start";
-        if (same_text(line, kDeletion + windows_temp_folder() + "\\setup.exe"))
+        if (same_text(line, kDeletion + stage_two_))
             return "the second stage's own deletion";
-        if (same_text(line, "file " + windows + "\\wininit.ini"))
+        if (same_text(line, "file " + windows_ + "\\wininit.ini"))
             return "holds the second stage's deletion (Windows 95 family)";
         return nullptr;
     }
 
 private:
+    std::string windows_, stage_two_;
     bool stage_two_deleted_ = false;
 };
 
-// The key a value line belongs to, or the line itself.
+// "key NAME" of a value line; empty for any other line.
 std::string owner_key(const std::string& line) {
     if (line.compare(0, 6, "value ") != 0)
         return std::string();
@@ -232,8 +186,8 @@ int write_snapshot(const std::string& install_folder, const std::string& file) {
         add_folder(folder, true, &lines);
     add_folder(windows_folder(), false, &lines);
     add_folder(windows_temp_folder(), false, &lines);
-    add_pending_renames(&lines);
-    add_wininit_renames(&lines);
+    add_renames(kNtRenames, &lines);
+    add_renames(kWininitRenames, &lines);
     std::sort(lines.begin(), lines.end());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     FILE* f = fopen(file.c_str(), "wb");
