@@ -3,11 +3,11 @@
 #include "clean_win.h"
 #include <windows.h>
 #include <stdio.h>
-#include <string.h>
 #include <vector>
 #include "machine_win.h"
 #include "product_win.h"
 #include "renames_win.h"
+#include "testkit.h"
 
 namespace {
 
@@ -15,30 +15,10 @@ bool exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void remove_tree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName, path = folder + "\\" + name;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                remove_tree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 int remove_folder(const std::string& folder) {
     if (!exists(folder))
         return 1;
-    remove_tree(folder);
+    testkit::remove_tree(folder);
     printf("   removed %s\n", folder.c_str());
     return !exists(folder);
 }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #define DEMO_COMPANY_KEY "Software\\Halvern Dynamics Limited"
-#define DEMO_PRODUCT_KEY DEMO_COMPANY_KEY "\\Vantrel"
 #define DEMO_RUN_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 #define DEMO_RUNONCE_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"
 #define DEMO_UNINSTALL_LIST "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"

@@ -55,7 +55,7 @@ std::string shot_name(const Walk& walk, int number, const std::string& caption) 
     std::string name = walk.prefix + counted;
     for (char c : caption)
         name += isalnum((unsigned char)c) ? (char)tolower((unsigned char)c) : '-';
-    return walk.shots + "\\" + name + ".png";
+    return name + ".png";
 }
 
 void take_step(HWND dialog, const std::string& step) {
@@ -116,9 +116,9 @@ private:
 
     void photograph(HWND dialog, const std::string& caption) {
         Sleep(kPaintMs);
-        std::string path = shot_name(walk_, ++shots_, caption);
-        if (testkit::save_png(dialog, path))
-            printf("   dialog \"%s\": %s\n", caption.c_str(), path.c_str());
+        std::string name = shot_name(walk_, ++shots_, caption);
+        if (testkit::save_png(dialog, walk_.shots + "\\" + name))
+            printf("   dialog \"%s\": %s\n", caption.c_str(), name.c_str());
         else
             printf("   dialog \"%s\": no screenshot\n", caption.c_str());
     }
