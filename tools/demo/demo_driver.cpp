@@ -1,107 +1,96 @@
-// Walks a program through its dialogs: starts the command line, and for each
-// dialog of that process that appears saves a screenshot as a PNG in the
-// output folder and presses its default button (dialogs without buttons,
-// such as a progress display, are only photographed). Prints one line per
-// screenshot and ends with the program's exit code.
-//
-//   demo_driver OUTPUT_FOLDER PREFIX COMMAND_LINE...
+// The demo's hands inside Windows: walks setup.exe through its dialogs,
+// shows the product running, starts it as Windows and the user would,
+// waits for the uninstall's second stage, takes and compares snapshots of
+// the machine, and clears an earlier run's traces. Exit code 0 on success,
+// 1 when the step found something wrong, 2 for a wrong command line.
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <string>
-#include <vector>
-#include "testkit.h"
+#include "child_win.h"
+#include "clean_win.h"
+#include "product_win.h"
+#include "snapshot_win.h"
+#include "walk_win.h"
 
 namespace {
 
-struct Seen {
-    HWND window;
-    std::string caption;
-};
+const char kUsage[] =
+    "usage: demo_driver COMMAND ARGUMENTS\n"
+    "  walk SHOTS PREFIX [CAPTION=STEPS]... -- COMMAND_LINE\n"
+    "      runs COMMAND_LINE and answers its dialogs (walk_win.h has the STEPS),\n"
+    "      saving a screenshot of each as SHOTS\\PREFIX-NN-CAPTION.png\n"
+    "  wait-for-end PROGRAM SECONDS    waits until no PROGRAM (\"setup.exe\") runs\n"
+    "  running FOLDER                  the programs running from FOLDER, the named objects\n"
+    "  stopped FOLDER                  the same, expecting none of them\n"
+    "  spread-windows FOLDER           moves the windows of those programs apart\n"
+    "  start-run NAME                  starts the command of the Run value NAME\n"
+    "  start-shortcut NAME             starts the Start-menu shortcut Vantrel\\NAME\n"
+    "  snapshot FOLDER FILE            writes a snapshot of the machine (FOLDER: the install folder)\n"
+    "  added BEFORE AFTER              what AFTER holds that BEFORE does not\n"
+    "  left BEFORE AFTER               every difference, by design or not\n"
+    "  remove-product FOLDER           takes the product and its traces off the machine\n";
 
-struct Search {
-    DWORD process;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collect(HWND window, LPARAM context) {
-    Search* search = (Search*)context;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char cls[32] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (owner == search->process && IsWindowVisible(window) && strcmp(cls, "#32770") == 0)
-        search->found.push_back(window);
-    return TRUE;
+int run_walk(int argc, char** argv) {
+    Walk w;
+    w.shots = argv[2];
+    w.prefix = argv[3];
+    int i = 4;
+    for (; i < argc && strcmp(argv[i], "--") != 0; i++) {
+        Answer answer;
+        if (!parse_answer(argv[i], &answer)) {
+            fprintf(stderr, "demo_driver: not an answer: %s\n", argv[i]);
+            return 2;
+        }
+        w.answers.push_back(answer);
+    }
+    std::string command_line;
+    for (i++; i < argc; i++)
+        command_line += (command_line.empty() ? "" : " ") + std::string(argv[i]);
+    if (command_line.empty()) {
+        fputs(kUsage, stderr);
+        return 2;
+    }
+    return !walk(w, command_line);
 }
 
-std::string caption_of(HWND window) {
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string file_name(int n, const std::string& prefix, const std::string& caption) {
-    char number[8];
-    snprintf(number, sizeof number, "%02d", n);
-    std::string name = prefix + "-" + number + "-";
-    for (char c : caption)
-        name += isalnum((unsigned char)c) ? (char)tolower((unsigned char)c) : '-';
-    return name + ".png";
-}
-
-// The button a user would press to go on: the default button, else OK.
-int default_button(HWND dialog) {
-    LRESULT id = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-    if (HIWORD(id) == DC_HASDEFID)
-        return LOWORD(id);
-    return GetDlgItem(dialog, IDOK) ? IDOK : 0;
+int wait_for_end(const char* program, const char* seconds) {
+    DWORD start = GetTickCount();
+    int ended = wait_until_none_runs(program, (DWORD)atoi(seconds) * 1000);
+    printf("   %s %s after %.1f s\n", program, ended ? "ended" : "still runs", (GetTickCount() - start) / 1000.0);
+    return !ended;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        fprintf(stderr, "usage: demo_driver OUTPUT_FOLDER PREFIX COMMAND_LINE...\n");
-        return 2;
-    }
-    std::string folder = argv[1], prefix = argv[2], line;
-    for (int i = 3; i < argc; i++) {
-        if (i > 3)
-            line += " ";
-        line += argv[i];
-    }
-    STARTUPINFOA start = {};
-    start.cb = sizeof start;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process)) {
-        fprintf(stderr, "cannot start %s\n", line.c_str());
-        return 2;
-    }
-    std::vector<Seen> seen;
-    int shots = 0;
-    while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
-        Search search{process.dwProcessId, {}};
-        EnumWindows(collect, (LPARAM)&search);
-        for (HWND dialog : search.found) {
-            std::string caption = caption_of(dialog);
-            bool known = false;
-            for (const Seen& s : seen)
-                known = known || (s.window == dialog && s.caption == caption);
-            if (known)
-                continue;
-            seen.push_back({dialog, caption});
-            Sleep(400);  // let it paint
-            std::string path = folder + "\\" + file_name(++shots, prefix, caption);
-            if (testkit::save_png(dialog, path))
-                printf("dialog \"%s\": %s\n", caption.c_str(), path.c_str());
-            fflush(stdout);
-            int button = default_button(dialog);
-            if (button)
-                testkit::press(dialog, button);
-        }
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    printf("exit code %ld\n", (long)code);
-    return 0;
+    std::string command = argc > 1 ? argv[1] : "";
+    int result = 2;
+    if (command == "walk" && argc >= 6)
+        result = run_walk(argc, argv);
+    else if (command == "wait-for-end" && argc == 4)
+        result = wait_for_end(argv[2], argv[3]);
+    else if (command == "running" && argc == 3)
+        result = report_running(argv[2]) != kProductRuns;
+    else if (command == "stopped" && argc == 3)
+        result = report_running(argv[2]) != kProductGone;
+    else if (command == "spread-windows" && argc == 3)
+        result = !spread_windows(argv[2]);
+    else if (command == "start-run" && argc == 3)
+        result = !start_run_value(argv[2]);
+    else if (command == "start-shortcut" && argc == 3)
+        result = !start_shortcut(argv[2]);
+    else if (command == "snapshot" && argc == 4)
+        result = !write_snapshot(argv[2], argv[3]);
+    else if (command == "added" && argc == 4)
+        result = !print_added(argv[2], argv[3]);
+    else if (command == "left" && argc == 4)
+        result = !print_left(argv[2], argv[3]);
+    else if (command == "remove-product" && argc == 3)
+        result = !remove_product(argv[2]);
+    else
+        fputs(kUsage, stderr);
+    fflush(stdout);
+    return result;
 }
