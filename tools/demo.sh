@@ -38,9 +38,7 @@ native="$top/build/native"
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake >/dev/null
 [ -f "$native/CMakeCache.txt" ] || cmake --no-warn-unused-cli -S . -B "$native" -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-# vscript is named as well: vantrel_media_inputs is defined before the
-# script's target exists and so does not build it.
-cmake --build "$build" -j2 --target vantrel_media_inputs vscript demo_driver >/dev/null
+cmake --build "$build" -j2 --target vantrel_media_inputs demo_driver >/dev/null
 cmake --build "$native" -j2 --target mediabuild >/dev/null
 
 demo="$top/build/demo/$mode"

@@ -3,7 +3,7 @@
 # examples/vantrel and the programs and components of a Windows build
 # (WIN_BUILD_DIR/bin) are put together in a staging folder, which the media
 # builder (native build) turns into MEDIA_DIR; the install script goes beside
-# setup.exe when the build has made it.
+# setup.exe.
 #   make-vantrel-media.sh WIN_BUILD_DIR MEDIA_DIR
 # MEDIABUILD names the media builder (default build/native/bin/mediabuild); it
 # is built in its native build folder (BUILD/bin/mediabuild) when missing.
@@ -41,6 +41,9 @@ for f in hub.exe relay.exe "relay alt.exe" ddeproc.exe linkup.exe grabber.exe va
     cp "$win/bin/$f" "$stage/$f"
 done
 "$mediabuild" build --seed 160 "$stage" "$stage/manifest.txt" "$media" >/dev/null
-if [ -f "$win/bin/vscript.dll" ]; then
-    cp "$win/bin/vscript.dll" "$media/vscript.dll"
+# Without the script setup.exe ends before its first dialog: no media then.
+if ! cp "$win/bin/vscript.dll" "$media/vscript.dll"; then
+    echo "make-vantrel-media: $win/bin/vscript.dll is not built" >&2
+    rm -rf "$media"
+    exit 1
 fi

@@ -337,6 +337,8 @@ int __stdcall VerifyUninstallPost(SetupInfo* info, unsigned long) {
                                        progress_proc, 0);
     if (!progress)
         return -1;
+    // Painted once now, with its texts: the waits below handle no messages.
+    RedrawWindow(progress, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     wait_for_proxy_end();
     close_app_event();
     Sleep(250);
