@@ -251,6 +251,9 @@ public:
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\dan").c_str(), 0, nullptr, 0,
                         KEY_ALL_ACCESS, nullptr, &last, nullptr);
         RegCloseKey(last);
+        // Each user has a Programs folder, as on a machine in use.
+        for (const std::string& programs : folders())
+            SHCreateDirectoryExA(nullptr, programs.c_str(), nullptr);
         unreached_ = root + "\\eve";
         RegSetKeyValueA(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\eve").c_str(), "ProfileImagePath", REG_SZ,
                         unreached_.c_str(), (DWORD)unreached_.size() + 1);
