@@ -318,4 +318,66 @@ TEST_F(Lifecycle, AReplaceStopsTheRunningProductAndStartsTheNewOne) {
     uninstall();
 }
 
+// The uninstall archive without its member name: records are a 4-byte
+// name size, the name field, a 4-byte data size and the data.
+std::string archive_without(const std::string& archive, const std::string& name) {
+    std::string kept;
+    size_t at = 0;
+    auto le32 = [&](size_t where) {
+        unsigned long v = 0;
+        for (int i = 3; i >= 0; i--)
+            v = (v << 8) | (unsigned char)archive[where + i];
+        return (size_t)v;
+    };
+    while (at + 4 <= archive.size()) {
+        size_t name_size = le32(at);
+        size_t data_size = le32(at + 4 + name_size);
+        size_t record = 8 + name_size + data_size;
+        if (_stricmp(archive.c_str() + at + 4, name.c_str()) != 0)
+            kept += archive.substr(at, record);
+        at += record;
+    }
+    return kept;
+}
+
+TEST_F(Lifecycle, AnUninstallMissingAPieceEndsClearlyAndRemovesNothingElse) {
+    WindowsVersion nt("nt40");
+    ASSERT_EQ(0ul, install(false).exit_code);
+    set_event(VANTREL_APP_EVENT);
+    ASSERT_TRUE(wait_for_mutex(VANTREL_APP_MUTEX, false));
+    std::string archive_path = destination + "\\uninst.dat", archive;
+    ASSERT_TRUE(read_file(archive_path, &archive));
+    std::string command = value_of(HKEY_LOCAL_MACHINE, kWindowsEntry, "UninstallString").data.c_str();
+
+    // Without the language library or the host library: -1 before any
+    // dialog, and the product is still there.
+    for (const char* missing : {"langres.dll", "hostinfo.dll"}) {
+        std::string without = archive_without(archive, missing);
+        ASSERT_LT(without.size(), archive.size()) << missing;
+        ASSERT_TRUE(write_file(archive_path, without));
+        ProcessResult r = run_process(command, nullptr, 60000);
+        EXPECT_EQ(0xFFFFFFFFul, r.exit_code) << missing << r.output;
+        EXPECT_TRUE(file_exists(destination + "\\hub.exe")) << missing;
+        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kWindowsEntry)) << missing;
+        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kSettings)) << missing;
+        EXPECT_EQ((DWORD)REG_SZ, value_of(HKEY_LOCAL_MACHINE, kRun, "Vantrel").type) << missing;
+    }
+
+    // Without its record the uninstall asks and cleans up what the script
+    // owns, but the second stage removes nothing it was not told of.
+    ASSERT_TRUE(write_file(archive_path, archive));
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kProduct) + "\\Uninstall").c_str());
+    ProcessResult stage1 = run(command, [] {
+        EXPECT_TRUE(answer("Remove Vantrel", 1));
+        EXPECT_TRUE(answer("Verify Uninstall", 1));
+    });
+    EXPECT_EQ(0ul, stage1.exit_code) << stage1.output;
+    // The second stage, started without waiting, ends by itself.
+    for (HANDLE stage2; (stage2 = find_process("setup.exe")) != nullptr; CloseHandle(stage2))
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(stage2, 60000));
+    EXPECT_TRUE(file_exists(destination + "\\hub.exe"));
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kSettings));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kWindowsEntry));
+}
+
 }  // namespace
