@@ -3,13 +3,16 @@
 # kproduct(target): product code flags (no exceptions, no RTTI, warnings as
 # errors). Product binaries (executables and DLLs) on Windows link no C++
 # library and no static C runtime: msvcrt.dll and the system DLLs only, with
-# the heap operators of foundation/newdelete.cpp.
+# the heap operators of foundation/newdelete.cpp. Each writes its link map to
+# maps/<file>.map in the build folder (the size benchmark reads them).
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
 function(kproduct target)
   target_compile_options(${target} PRIVATE ${KPRODUCT_FLAGS})
   get_target_property(type ${target} TYPE)
   if(KWIN AND NOT type STREQUAL "STATIC_LIBRARY")
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/newdelete.cpp)
-    target_link_options(${target} PRIVATE ${KPRODUCT_LINK})
+    target_link_options(${target} PRIVATE ${KPRODUCT_LINK}
+                        -Wl,-Map,${CMAKE_BINARY_DIR}/maps/$<TARGET_FILE_NAME:${target}>.map)
     set_target_properties(${target} PROPERTIES LINKER_LANGUAGE C)
   endif()
 endfunction()
