@@ -36,11 +36,13 @@ endfunction()
 # kicon(output background drawing): an icon file (32x32 and 16x16, palette
 # colours) made at build time with ImageMagick, so that no picture is kept
 # as a binary file. drawing is an ImageMagick -draw primitive in the 32x32
-# frame, filled white, for example "circle 16,16 16,5".
+# frame, filled white, for example "circle 16,16 16,5". The 16x16 picture
+# is sampled from the 32x32 one so that it keeps its few colours (a smoothed
+# one has more than a palette holds and is stored with 32-bit pixels).
 find_program(KCONVERT convert)
 function(kicon output background drawing)
   add_custom_command(OUTPUT ${output}
     COMMAND ${KCONVERT} -size 32x32 xc:${background} -fill white -draw "${drawing}"
-            -type Palette -define icon:auto-resize=32,16 ${output}
+            ( +clone -sample 16x16 ) -type Palette ${output}
     VERBATIM)
 endfunction()
