@@ -66,7 +66,9 @@ private:
         return count_ != 0;
     }
 
-    static const unsigned long kBatch = 16;
+    // Eight entries keep a scan's frame within what a function may take
+    // without probing the stack (the 32-bit build makes no probes).
+    static const unsigned long kBatch = 8;
     kFile& file_;
     kFDFileEntry batch_[kBatch];
     unsigned long count_, next_;
