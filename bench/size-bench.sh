@@ -37,12 +37,16 @@ sections() {
         }'
 }
 
-# contributors MAP: the bytes each input file puts into each output section,
-# largest first, and the same summed by origin.
+# contributors MAP FILE: the bytes each input file puts into each section of
+# the stripped FILE (sections the link made and a later step removed, such
+# as setup.exe's relocations, are left out), largest first, and the same
+# summed by origin.
 contributors() {
-    awk -v count="$count" "$awk_hex"'
+    local kept
+    kept=" $(i686-w64-mingw32-objdump -h "$2" | awk '$1 ~ /^[0-9]+$/ && NF == 7 { printf "%s ", $2 }')"
+    awk -v count="$count" -v kept="$kept" "$awk_hex"'
         function origin(file,  a, m) {
-            if (file == "dll stuff") return "linker (export and relocation tables)"
+            if (file == "dll stuff") return "linker (export table)"
             if (!match(file, /\(.*\)$/)) { sub(/.*\//, "", file); sub(/\.obj$/, "", file); return "ours " file }
             m = substr(file, RSTART + 1, RLENGTH - 2); a = substr(file, 1, RSTART - 1)
             sub(/.*\//, "", a)
@@ -53,7 +57,9 @@ contributors() {
             sub(/^lib/, "", a); sub(/\.a$/, "", a)
             return "imports " a ".dll"
         }
+        # Section names in the file are cut to 8 characters (".eh_fram").
         function add(file, hexsize,  o) {
+            if (!index(kept, " " substr(out, 1, 8) " ")) return
             o = origin(file); bytes[o, out] += hex(hexsize); total[o] += hex(hexsize)
             if (!(out in seen)) { seen[out] = 1; cols[++ncols] = out }
         }
@@ -68,22 +74,21 @@ contributors() {
             for (o in total) if (total[o]) { names[++n] = o }
             for (i = 2; i <= n; i++)   # insertion sort, largest first
                 for (j = i; j > 1 && total[names[j]] > total[names[j - 1]]; j--) { t = names[j]; names[j] = names[j - 1]; names[j - 1] = t }
-            printf "%-44s", "contributor"
-            for (c = 1; c <= ncols; c++) if (coltotal(cols[c])) printf " %8s", cols[c]
-            printf " %8s\n", "total"
+            printf "%-36s", "contributor"
+            for (c = 1; c <= ncols; c++) printf " %7s", substr(cols[c], 1, 7)
+            printf " %7s\n", "total"
             for (i = 1; i <= n && i <= count; i++) row(names[i], names[i])
             for (i = count + 1; i <= n; i++) { rest++; for (c = 1; c <= ncols; c++) bytes["rest", cols[c]] += bytes[names[i], cols[c]]; total["rest"] += total[names[i]] }
             if (rest) row("rest", "the other " rest)
             print ""
-            printf "%-44s %8s\n", "by origin", "bytes"
+            printf "%-36s %7s\n", "by origin", "bytes"
             for (i = 1; i <= n; i++) { g = names[i]; sub(/ .*/, "", g); group[g] += total[names[i]] }
-            for (i = 1; i <= n; i++) { g = names[i]; sub(/ .*/, "", g); if (!(g in shown)) { shown[g] = 1; printf "%-44s %8d\n", g, group[g] } }
+            for (i = 1; i <= n; i++) { g = names[i]; sub(/ .*/, "", g); if (!(g in shown)) { shown[g] = 1; printf "%-36s %7d\n", g, group[g] } }
         }
-        function coltotal(c,  i, s) { s = 0; for (i = 1; i <= n; i++) s += bytes[names[i], c]; return s }
         function row(key, label,  c) {
-            printf "%-44s", label
-            for (c = 1; c <= ncols; c++) if (coltotal(cols[c])) printf " %8d", bytes[key, cols[c]]
-            printf " %8d\n", total[key]
+            printf "%-36s", label
+            for (c = 1; c <= ncols; c++) printf " %7d", bytes[key, cols[c]]
+            printf " %7d\n", total[key]
         }' "$1"
 }
 
@@ -94,4 +99,4 @@ for f in setup.exe vscript.dll prodkit.dll; do
     echo
 done
 echo "setup.exe by contributor (bytes of each input section, from build/win32/maps/setup.exe.map)"
-contributors build/win32/maps/setup.exe.map
+contributors build/win32/maps/setup.exe.map build/size/setup.exe

@@ -31,6 +31,21 @@ function(kpushargs target)
   endif()
 endfunction()
 
+# kbarestart(target): a product library that starts at
+# foundation/dll_entry_win.cpp instead of mingw's start-up code. Only for a
+# library with no static constructors or destructors, no thread-local data
+# and no imported data: the link fails when static constructors are there.
+function(kbarestart target)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/dll_entry_win.cpp)
+  if(KWIN32)
+    set(entry _kbare_library_entry@12)
+  else()
+    set(entry kbare_library_entry)
+  endif()
+  target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,${entry}
+                      -Wl,-T,${PROJECT_SOURCE_DIR}/cmake/no-static-constructors.ld)
+endfunction()
+
 # ktest(name sources... LIBS libs...): a GoogleTest program run by CTest
 # (under Wine for the Windows builds). Windows test programs link -static so
 # they import only system DLLs and msvcrt.dll.
