@@ -31,10 +31,12 @@ function(kpushargs target)
   endif()
 endfunction()
 
-# kbarestart(target): a product library that starts at
-# foundation/dll_entry_win.cpp instead of mingw's start-up code. Only for a
-# library with no static constructors or destructors, no thread-local data
-# and no imported data: the link fails when static constructors are there.
+# How a binary that starts without mingw's start-up code links: with the
+# checks that it needs none (cmake/bare-start.ld). setup.exe has its own
+# entry; kbarestart(target) gives a product library the bare entry of
+# foundation/dll_entry_win.cpp.
+set(KBARE_START_LINK -nostartfiles -Wl,--defsym,kpointer_size=${CMAKE_SIZEOF_VOID_P}
+                     -Wl,-T,${PROJECT_SOURCE_DIR}/cmake/bare-start.ld)
 function(kbarestart target)
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/dll_entry_win.cpp)
   if(KWIN32)
@@ -42,8 +44,7 @@ function(kbarestart target)
   else()
     set(entry kbare_library_entry)
   endif()
-  target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,${entry}
-                      -Wl,-T,${PROJECT_SOURCE_DIR}/cmake/no-static-constructors.ld)
+  target_link_options(${target} PRIVATE ${KBARE_START_LINK} -Wl,-e,${entry})
 endfunction()
 
 # ktest(name sources... LIBS libs...): a GoogleTest program run by CTest

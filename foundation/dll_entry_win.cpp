@@ -2,9 +2,9 @@
 // start-up code (see kbarestart in cmake/kproject.cmake).
 //
 // msvcrt.dll initialises itself. mingw's start-up code would run static
-// constructors, thread-local callbacks and the patches for imported data;
-// a library with none of them has nothing for it to do, and the code is a
-// sixth of a small library's size.
+// constructors and patch data imported without dllimport; a library with
+// neither (the link checks, cmake/bare-start.ld) has nothing for it to do,
+// and that code is a quarter of a small library's size.
 #include <windows.h>
 
 extern "C" BOOL __stdcall kbare_library_entry(HINSTANCE, DWORD, void*) {

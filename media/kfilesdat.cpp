@@ -91,7 +91,7 @@ SearchHandle* valid_handle(void* handle) {
 // inside the archive, so that nothing is allocated or written for lengths
 // that the file cannot hold. The record count is divided in 32 bits (a
 // 64-bit division would bring libgcc's into the installer); only the
-// product, which can pass 4 GiB, is taken in 64.
+// records' extent, which can pass 4 GiB, is reckoned in 64.
 int records_fit(const kFDFileEntry& entry, unsigned long archive_size) {
     uint32_t k = entry.block_size;
     uint32_t records = entry.length / k + (entry.length % k != 0);
