@@ -3,8 +3,8 @@
 # (build/win32), strips copies of setup.exe, vscript.dll and prodkit.dll (each
 # one the tree builds) into build/size and prints for each its total and its
 # sections, then for setup.exe its largest contributors from the link map:
-# our objects, zlib's and libgcc's, the import stubs of each system DLL and
-# what the linker makes itself (export and relocation tables).
+# our objects and resources, zlib's and libgcc's, the import tables of each
+# system DLL and what the linker makes itself (the export table).
 # Usage: bench/size-bench.sh [COUNT]   (COUNT contributors, default 25)
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
