@@ -98,5 +98,8 @@ for f in setup.exe vscript.dll prodkit.dll; do
     sections "build/size/$f"
     echo
 done
+size=$(stat -c %s build/size/setup.exe)
+echo "setup.exe: $size of the 65536 bytes it may take ($((65536 - size)) to spare)"
+echo
 echo "setup.exe by contributor (bytes of each input section, from build/win32/maps/setup.exe.map)"
 contributors build/win32/maps/setup.exe.map build/size/setup.exe
