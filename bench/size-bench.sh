@@ -37,13 +37,14 @@ sections() {
         }'
 }
 
-# contributors MAP FILE: the bytes each input file puts into each section of
-# the stripped FILE (sections the link made and a later step removed, such
-# as setup.exe's relocations, are left out), largest first, and the same
-# summed by origin.
+# contributors MAP FILE: the bytes each input file puts into each section
+# that the stripped FILE stores (uninitialised data, and sections that a
+# step after the link removed, such as setup.exe's relocations, are left
+# out), largest first, and the same summed by origin.
 contributors() {
     local kept
-    kept=" $(i686-w64-mingw32-objdump -h "$2" | awk '$1 ~ /^[0-9]+$/ && NF == 7 { printf "%s ", $2 }')"
+    kept=" $(i686-w64-mingw32-objdump -h "$2" | awk '$1 ~ /^[0-9]+$/ && NF == 7 { name = $2; next }
+                                                      /CONTENTS/ { printf "%s ", name }')"
     awk -v count="$count" -v kept="$kept" "$awk_hex"'
         function origin(file,  a, m) {
             if (file == "dll stuff") return "linker (export table)"

@@ -50,7 +50,7 @@ const char* own_arguments(const char* line) {
     // unquoted program path with blanks (as in the recorded uninstall
     // command) ends where the running program's own path ends, in its long
     // or short form, with or without ".exe".
-    char names[4][MAX_PATH];
+    static char names[4][MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, names[0], MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         names[0][0] = 0;
