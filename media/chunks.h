@@ -11,8 +11,9 @@ enum { kChunkHeaderSize = 8 };
 class ChunkExpander {
 public:
     // strict: also require every chunk to consume exactly its C bytes and
-    // produce exactly its U bytes (the media check); without it zlib's
-    // uncompress decides alone, as in the installer.
+    // produce exactly its U bytes (the media check); without it the stream
+    // alone decides, as in the installer: it must end, with its check,
+    // within the C bytes and fit in U bytes.
     explicit ChunkExpander(int strict);
     ~ChunkExpander();
     ChunkExpander(const ChunkExpander&) = delete;
@@ -31,12 +32,18 @@ public:
 private:
     int grow(unsigned char*& block, unsigned long& capacity, unsigned long n);
     int expand_one(kFile& source, unsigned long remaining, kFile* destination);
+    // Expands the zlib stream at the start of the packed block into the
+    // plain block, which has room for *produced bytes. 1 when the stream
+    // ends, with a matching check, within the packed bytes and fits; then
+    // *produced is what it made and *consumed its length. 0 otherwise.
+    int inflate_stream(unsigned long packed, unsigned long* produced, unsigned long* consumed);
 
     int strict_;
     unsigned char* packed_;
     unsigned char* plain_;
     unsigned long packed_capacity_;
     unsigned long plain_capacity_;
+    unsigned char* window_;  // inflateBack's window, made at the first chunk
 };
 
 // Expands the whole chunk file at source_path into destination (a stream

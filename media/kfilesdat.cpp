@@ -66,7 +66,9 @@ private:
         return count_ != 0;
     }
 
-    static const unsigned long kBatch = 16;
+    // Eight entries keep a scan's frame within what a function may take
+    // without probing the stack (the 32-bit build makes no probes).
+    static const unsigned long kBatch = 8;
     kFile& file_;
     kFDFileEntry batch_[kBatch];
     unsigned long count_, next_;
@@ -87,11 +89,13 @@ SearchHandle* valid_handle(void* handle) {
 
 // 1 when every record of the member (full size, the last one included) lies
 // inside the archive, so that nothing is allocated or written for lengths
-// that the file cannot hold.
+// that the file cannot hold. The record count is divided in 32 bits (a
+// 64-bit division would bring libgcc's into the installer); only the
+// records' extent, which can pass 4 GiB, is reckoned in 64.
 int records_fit(const kFDFileEntry& entry, unsigned long archive_size) {
-    unsigned long long k = entry.block_size;
-    unsigned long long records = (entry.length + k - 1) / k;
-    return entry.data_offset + records * 2 * k <= archive_size;
+    uint32_t k = entry.block_size;
+    uint32_t records = entry.length / k + (entry.length % k != 0);
+    return entry.data_offset + (unsigned long long)records * 2 * k <= archive_size;
 }
 
 // Copies the member's records from the archive's position to out.

@@ -388,16 +388,24 @@ void UninstallRecord::close() {
     root.close();
 }
 
+// One record reader at a time: each holds a whole record, and four at once
+// would pass what a function may take without probing the stack.
 static void remove_recorded(UninstallRecord& record) {
-    RecordReader files(record.keys[kFileRecords]);
-    while (files.next())
-        delete_recorded_file(files.text);
-    RecordReader dirs(record.keys[kDirRecords]);
-    while (dirs.next())
-        remove_recorded_folder(dirs.text);
-    RecordReader values(record.keys[kValueRecords]);
-    while (values.next())
-        delete_recorded_value(values.text);
+    {
+        RecordReader files(record.keys[kFileRecords]);
+        while (files.next())
+            delete_recorded_file(files.text);
+    }
+    {
+        RecordReader dirs(record.keys[kDirRecords]);
+        while (dirs.next())
+            remove_recorded_folder(dirs.text);
+    }
+    {
+        RecordReader values(record.keys[kValueRecords]);
+        while (values.next())
+            delete_recorded_value(values.text);
+    }
     int nt = platform_is_nt();
     RecordReader keys(record.keys[kKeyRecords]);
     while (keys.next())

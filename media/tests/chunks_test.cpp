@@ -1,5 +1,6 @@
 // Chunked compressed files: expansion chunk by chunk with zlib.
 #include <gtest/gtest.h>
+#include <zlib.h>
 #include "chunks.h"
 #include "mediawrite.h"
 #include "tempfolder.h"
@@ -23,6 +24,51 @@ protected:
     static void set_le32(Bytes& image, size_t at, uint32_t v) {
         for (int i = 0; i < 4; i++)
             image[at + i] = (unsigned char)(v >> (8 * i));
+    }
+
+    // One chunk: the header with the stream's length and room bytes, then the stream.
+    static Bytes one_chunk(const Bytes& stream, size_t room) {
+        Bytes image(8);
+        set_le32(image, 0, (uint32_t)stream.size());
+        set_le32(image, 4, (uint32_t)room);
+        image.insert(image.end(), stream.begin(), stream.end());
+        return image;
+    }
+    // A zlib stream of plain made by zlib's deflate with the given window.
+    static Bytes zlib_stream(const Bytes& plain, int level, int window_bits = 15, int strategy = Z_DEFAULT_STRATEGY) {
+        z_stream z = {};
+        EXPECT_EQ(Z_OK, deflateInit2(&z, level, Z_DEFLATED, window_bits, 8, strategy));
+        Bytes out(deflateBound(&z, plain.size()) + 16);
+        z.next_in = (Bytef*)plain.data();
+        z.avail_in = (uInt)plain.size();
+        z.next_out = out.data();
+        z.avail_out = (uInt)out.size();
+        EXPECT_EQ(Z_STREAM_END, deflate(&z, Z_FINISH));
+        out.resize(z.total_out);
+        deflateEnd(&z);
+        return out;
+    }
+    // zlib's own verdict: uncompress into room bytes, and in strict mode
+    // uncompress2 that must also use the whole stream and fill the room.
+    static int zlib_verdict(const Bytes& stream, size_t room, int strict, Bytes& plain) {
+        plain.assign(room + 1, 0);
+        uLongf produced = room;
+        uLong consumed = stream.size();
+        int ok = uncompress2(plain.data(), &produced, stream.data(), &consumed) == Z_OK;
+        plain.resize(ok ? produced : 0);
+        return ok && (!strict || (produced == room && consumed == stream.size()));
+    }
+    // The expander and zlib's uncompress agree on stream into room bytes,
+    // in both modes, and on the bytes made.
+    void expect_as_zlib(const Bytes& stream, size_t room, const std::string& what) {
+        for (int strict = 0; strict < 2; strict++) {
+            Bytes plain;
+            int verdict = zlib_verdict(stream, room, strict, plain);
+            ASSERT_EQ(verdict, expand(one_chunk(stream, room), strict)) << what << ", strict " << strict;
+            if (verdict) {
+                EXPECT_EQ(plain, expanded()) << what;
+            }
+        }
     }
 
     TempFolder folder;
@@ -89,6 +135,59 @@ TEST_F(ChunkTest, StrictModeAlsoChecksExactLengths) {
     set_le32(trailing, 0, (trailing[0] | trailing[1] << 8) + 2);
     EXPECT_EQ(1, expand(trailing, 0));
     EXPECT_EQ(0, expand(trailing, 1));
+}
+
+// The installer's expansion took the place of zlib's uncompress: it must
+// accept and refuse the same streams, whole or damaged.
+TEST_F(ChunkTest, StreamsSucceedAndFailAsWithZlibsUncompress) {
+    Bytes text = random.bytes(150);
+    for (int i = 0; i < 300; i++)
+        text.push_back("install list "[i % 13]);
+    Bytes repeated;
+    for (int i = 0; i < 100; i++)
+        repeated.insert(repeated.end(), text.begin(), text.end());
+    struct {
+        int line;
+        size_t plain_size;
+        Bytes stream;
+    } cases[] = {
+        {__LINE__, text.size(), zlib_stream(text, 9)},               // dynamic codes, long matches
+        {__LINE__, text.size(), zlib_stream(text, 1, 15, Z_FIXED)},  // fixed codes
+        {__LINE__, text.size(), zlib_stream(text, 0)},               // stored blocks
+        {__LINE__, 0, zlib_stream(Bytes(), 6)},                      // nothing at all
+        {__LINE__, repeated.size(), zlib_stream(repeated, 9)},       // more than a window
+        {__LINE__, text.size(), zlib_stream(text, 6, 9)},            // the smallest window
+        {__LINE__, text.size(), zlib_stream(text, 6, 31)},           // gzip's wrapper: refused
+        {__LINE__, text.size(), zlib_stream(text, 6, -15)},          // no wrapper: refused
+    };
+    for (auto& c : cases) {
+        std::string name = "line " + std::to_string(c.line);
+        for (size_t room : {c.plain_size, c.plain_size + 3, c.plain_size ? c.plain_size - 1 : 1})
+            expect_as_zlib(c.stream, room, name + " room " + std::to_string(room));
+        Bytes longer = c.stream;
+        longer.insert(longer.end(), {0, 1, 2});
+        expect_as_zlib(longer, c.plain_size, name + " with bytes after it");
+        for (size_t cut = 0; cut < c.stream.size(); cut += 1 + cut / 64)
+            expect_as_zlib(Bytes(c.stream.begin(), c.stream.begin() + cut), c.plain_size, name + " cut at " + std::to_string(cut));
+    }
+    // Every byte of a stream with dynamic codes, its header and check included, damaged.
+    Bytes stream = zlib_stream(text, 9);
+    for (size_t at = 0; at < stream.size(); at++) {
+        for (unsigned char flip : {0x01, 0x10, 0x80, 0xFF}) {
+            Bytes bad = stream;
+            bad[at] ^= flip;
+            expect_as_zlib(bad, text.size(), "byte " + std::to_string(at) + " flipped by " + std::to_string(flip));
+        }
+    }
+    // Valid header checks on a window zlib does not take, and on a preset dictionary.
+    for (unsigned char flags : {0x00, 0x20}) {
+        for (unsigned char method : {0x78, 0x88}) {
+            Bytes header = stream;
+            header[0] = method;
+            header[1] = (unsigned char)(flags + (31 - ((method << 8) | flags) % 31) % 31);
+            expect_as_zlib(header, text.size(), "header " + std::to_string(method) + " " + std::to_string(header[1]));
+        }
+    }
 }
 
 }  // namespace
