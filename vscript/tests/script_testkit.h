@@ -2,16 +2,22 @@
 // some of its strings, and a drive letter emulated by Wine for a folder.
 #pragma once
 #include <windows.h>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace scriptkit {
+
+// String ids with their new texts (ASCII); an empty text takes the string out.
+typedef std::map<unsigned, std::string> StringChanges;
 
 // Copies the language library from to to and takes the given string ids out
 // of the copy's string table (the rest stays as it was). False when the copy
 // or the resource update fails.
 bool copy_language_library_without(const std::string& from, const std::string& to,
                                    const std::vector<unsigned>& ids);
+// The same copy with the given strings changed or taken out.
+bool copy_language_library_changed(const std::string& from, const std::string& to, const StringChanges& changes);
 
 // Wine-only: drive letter X: as a fixed drive showing folder (a folder on
 // C:), made through the test prefix's "dosdevices" link and removed again

@@ -7,19 +7,22 @@ namespace scriptkit {
 namespace {
 
 // A string table block: 16 counted UTF-16 strings, ids 16 * (block - 1) on.
-std::vector<WORD> without_strings(const WORD* block, DWORD size, unsigned first_id, const std::vector<unsigned>& ids) {
+// Strings named in changes get the new text; an empty text takes them out.
+std::vector<WORD> changed_strings(const WORD* block, DWORD size, unsigned first_id, const StringChanges& changes) {
     std::vector<WORD> out;
     DWORD at = 0, words = size / 2;
     for (unsigned i = 0; i < 16 && at < words; i++) {
         WORD length = block[at++];
         if (at + length > words)
             length = (WORD)(words - at);
-        bool dropped = false;
-        for (unsigned id : ids)
-            dropped |= id == first_id + i;
-        out.push_back(dropped ? 0 : length);
-        if (!dropped)
+        auto change = changes.find(first_id + i);
+        if (change == changes.end()) {
+            out.push_back(length);
             out.insert(out.end(), block + at, block + at + length);
+        } else {
+            out.push_back((WORD)change->second.size());
+            out.insert(out.end(), change->second.begin(), change->second.end());
+        }
         at += length;
     }
     return out;
@@ -30,7 +33,7 @@ BOOL CALLBACK first_language(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR fo
     return FALSE;
 }
 
-bool drop_block_strings(HANDLE update, HMODULE original, unsigned block_id, const std::vector<unsigned>& ids) {
+bool change_block_strings(HANDLE update, HMODULE original, unsigned block_id, const StringChanges& changes) {
     WORD language = 0;
     EnumResourceLanguagesA(original, (LPCSTR)RT_STRING, MAKEINTRESOURCEA(block_id), first_language, (LONG_PTR)&language);
     HRSRC found = FindResourceExA(original, (LPCSTR)RT_STRING, MAKEINTRESOURCEA(block_id), language);
@@ -38,7 +41,7 @@ bool drop_block_strings(HANDLE update, HMODULE original, unsigned block_id, cons
     const WORD* block = loaded ? (const WORD*)LockResource(loaded) : nullptr;
     if (!block)
         return true;  // no such block: nothing to take out
-    std::vector<WORD> edited = without_strings(block, SizeofResource(original, found), (block_id - 1) * 16, ids);
+    std::vector<WORD> edited = changed_strings(block, SizeofResource(original, found), (block_id - 1) * 16, changes);
     return UpdateResourceA(update, (LPCSTR)RT_STRING, MAKEINTRESOURCEA(block_id), language, edited.data(),
                            (DWORD)(edited.size() * 2)) != 0;
 }
@@ -47,6 +50,13 @@ bool drop_block_strings(HANDLE update, HMODULE original, unsigned block_id, cons
 
 bool copy_language_library_without(const std::string& from, const std::string& to,
                                    const std::vector<unsigned>& ids) {
+    StringChanges changes;
+    for (unsigned id : ids)
+        changes[id] = std::string();
+    return copy_language_library_changed(from, to, changes);
+}
+
+bool copy_language_library_changed(const std::string& from, const std::string& to, const StringChanges& changes) {
     if (!CopyFileA(from.c_str(), to.c_str(), FALSE))
         return false;
     HMODULE original = LoadLibraryExA(from.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -54,8 +64,8 @@ bool copy_language_library_without(const std::string& from, const std::string& t
         return false;
     HANDLE update = BeginUpdateResourceA(to.c_str(), FALSE);
     bool ok = update != nullptr;
-    for (unsigned id : ids)
-        ok = ok && drop_block_strings(update, original, id / 16 + 1, ids);
+    for (const auto& change : changes)
+        ok = ok && change_block_strings(update, original, change.first / 16 + 1, changes);
     FreeLibrary(original);
     return update && EndUpdateResourceA(update, !ok) && ok;
 }

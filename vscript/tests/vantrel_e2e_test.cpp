@@ -498,3 +498,24 @@ TEST_F(Vantrel, ALanguageLibraryWithoutTheFolderNameOnTheWindows95Family) {
     EXPECT_TRUE(number(1) == value_of(HKEY_LOCAL_MACHINE, kSettings, "dtg_aot")) << "the other defaults are there";
     remove_tree(programs + "\\Vantrel");
 }
+
+TEST_F(Vantrel, AFolderTextOtherThanTheProductNameLeavesNoShortcutsOnTheWindows95Family) {
+    WindowsVersion win95("win95");
+    Profiles profiles(dir.path() + "\\Profiles");
+    TempDir copy("folder");
+    std::string folder = copy.path() + "\\media";
+    ASSERT_TRUE(copy_media(folder));
+    // The shortcuts go below the product's name; the uninstall names the
+    // folder with string 1120, here another text.
+    ASSERT_TRUE(scriptkit::copy_language_library_changed(media() + "\\langres.dll", folder + "\\langres.dll",
+                                                         {{1120, "Vantrel Tools"}}));
+    bool tuning;
+    ProcessResult r = run("\"" + folder + "\\setup.exe\"", [&] { walk_through(false, &tuning); });
+    ASSERT_EQ(0ul, r.exit_code) << r.output;
+    for (const std::string& programs : profiles.folders())
+        ASSERT_TRUE(file_exists(programs + "\\Vantrel\\Uninstall.lnk")) << programs;
+    set_event("VantrelEvent");
+    uninstall();
+    for (const std::string& programs : profiles.folders())
+        EXPECT_FALSE(folder_exists(programs + "\\Vantrel")) << programs;
+}
