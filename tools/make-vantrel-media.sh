@@ -4,7 +4,9 @@
 # (WIN_BUILD_DIR/bin) are put together in a staging folder, which the media
 # builder (native build) turns into MEDIA_DIR; the install script goes beside
 # setup.exe.
-#   make-vantrel-media.sh WIN_BUILD_DIR MEDIA_DIR
+#   make-vantrel-media.sh WIN_BUILD_DIR MEDIA_DIR [BUILD_NOTE]
+# BUILD_NOTE, when given, is added as a paragraph to the help's first page:
+# a later build of the product with one file changed, for replacing.
 # MEDIABUILD names the media builder (default build/native/bin/mediabuild); it
 # is built in its native build folder (BUILD/bin/mediabuild) when missing.
 set -e
@@ -36,6 +38,9 @@ rm -rf "$stage" "$media"
 mkdir -p "$stage"
 trap 'rm -rf "$stage"' EXIT
 cp -r "$top/examples/vantrel/." "$stage/"
+if [ -n "${3:-}" ]; then
+    printf '<p>%s</p>\n' "$3" >> "$stage/help/index.html"
+fi
 for f in hub.exe relay.exe "relay alt.exe" ddeproc.exe linkup.exe grabber.exe vantrel_setup.exe \
          setup.exe langres.dll hostinfo.dll hdlutil.exe hdlutil.dll; do
     cp "$win/bin/$f" "$stage/$f"

@@ -142,21 +142,7 @@ TEST_F(Vantrel, Windows95AddsEachShortcutForEveryProfileAndTunesTheLan) {
                                              &mstcp, nullptr));
     RegCloseKey(mstcp);
     bool tuning_enabled = false;
-    ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] {
-        EXPECT_TRUE(answer("Welcome", 1));
-        EXPECT_TRUE(answer("License Agreement", 1));
-        HWND path = wait_dialog("Install Path");
-        ASSERT_NE(nullptr, path);
-        set_control_text(path, 100, destination);
-        press(path, 1);
-        HWND connection = wait_dialog("Connection");
-        ASSERT_NE(nullptr, connection);
-        tuning_enabled = control_enabled(connection, 102);
-        press(connection, 101);
-        press(connection, 102);
-        Sleep(200);
-        press(connection, 1);
-    });
+    ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] { walk_through(true, &tuning_enabled, true); });
     ASSERT_EQ(0ul, r.exit_code) << r.output;
     EXPECT_TRUE(tuning_enabled);
     for (const std::string& folder : profiles.folders())

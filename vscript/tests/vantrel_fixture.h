@@ -182,8 +182,9 @@ protected:
         press(dialog, button);
         return wait_dialog_gone(caption);
     }
-    // Welcome, License, Install Path, the connection dialog (LAN when lan).
-    void walk_through(bool lan, bool* tuning_enabled) {
+    // Welcome, License, Install Path, the connection dialog (LAN when lan,
+    // the tuning box ticked when tune).
+    void walk_through(bool lan, bool* tuning_enabled, bool tune = false) {
         EXPECT_TRUE(answer("Welcome", 1));
         EXPECT_TRUE(answer("License Agreement", 1));
         HWND path = wait_dialog("Install Path");
@@ -195,6 +196,8 @@ protected:
         *tuning_enabled = control_enabled(connection, 102);
         if (lan)
             press(connection, 101);
+        if (tune)
+            press(connection, 102);
         Sleep(200);
         press(connection, 1);
     }

@@ -141,25 +141,11 @@ private:
 
 class Lifecycle : public Vantrel {
 protected:
-    // Welcome, License, Install Path, then the connection dialog: LAN with
-    // the tuning box ticked on the Windows 95 family, a modem on NT.
+    // Through every dialog: LAN with the tuning box ticked on the Windows
+    // 95 family, a modem on NT.
     ProcessResult install(bool win95) {
-        return run("\"" + media() + "\\setup.exe\"", [&] {
-            EXPECT_TRUE(answer("Welcome", 1));
-            EXPECT_TRUE(answer("License Agreement", 1));
-            HWND path = wait_dialog("Install Path");
-            ASSERT_NE(nullptr, path);
-            set_control_text(path, 100, destination);
-            press(path, 1);
-            HWND connection = wait_dialog("Connection");
-            ASSERT_NE(nullptr, connection);
-            if (win95) {
-                press(connection, 101);
-                press(connection, 102);
-            }
-            Sleep(200);
-            press(connection, 1);
-        });
+        bool tuning_enabled;
+        return run("\"" + media() + "\\setup.exe\"", [&] { walk_through(win95, &tuning_enabled, win95); });
     }
     std::string snapshot(const char* name) {
         std::string file = dir / name;
@@ -300,7 +286,9 @@ TEST_F(Lifecycle, AReplaceStopsTheRunningProductAndStartsTheNewOne) {
     ASSERT_NE(nullptr, old_hub);
     set_number(kProduct, "port", 8080);
 
-    ProcessResult replaced = run("\"" + media() + "\\setup.exe\"", [&] {
+    // The next build of the media: one help page differs.
+    std::string next = bin_folder() + "\\..\\media\\vantrel-next";
+    ProcessResult replaced = run("\"" + next + "\\setup.exe\"", [&] {
         EXPECT_TRUE(answer("Previous Version", 1));
         EXPECT_TRUE(answer("Verify Uninstall", 1));  // no keep-product offer during a replace
         HWND path = wait_dialog("Install Path", 60000);
@@ -311,6 +299,9 @@ TEST_F(Lifecycle, AReplaceStopsTheRunningProductAndStartsTheNewOne) {
     ASSERT_EQ(0ul, replaced.exit_code) << replaced.output;
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(old_hub, 0)) << "the old version's uninstall stopped it";
     CloseHandle(old_hub);
+    std::string page;
+    EXPECT_TRUE(read_file(destination + "\\help\\index.html", &page));
+    EXPECT_NE(std::string::npos, page.find("<p>Build 161</p>")) << "the new build's files";
     EXPECT_TRUE(number(8080) == value_of(HKEY_LOCAL_MACHINE, kProduct, "port"));
     EXPECT_TRUE(wait_for_mutex(VANTREL_APP_MUTEX, true)) << "the new version runs";
 
