@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <string.h>
+#include <algorithm>
 #include <string>
 #include <thread>
 #include "script.h"
@@ -164,6 +165,84 @@ TEST(Cache, EachAnswerRemovesWhatItSays) {
             EXPECT_EQ(c.marked || strcmp(kept, "cache_data") != 0, file_exists(c.folder + "\\" + kept))
                 << "line " << c.line << " " << kept;
     }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, VANTREL_COMPANY_KEY);
+}
+
+// The registered browser of "http" replaced for a test and put back.
+class RegisteredBrowser {
+public:
+    explicit RegisteredBrowser(const std::string& command) {
+        char old[1024];
+        LONG size = sizeof old;
+        had_ = RegQueryValueA(HKEY_CLASSES_ROOT, kCommand, old, &size) == ERROR_SUCCESS;
+        if (had_)
+            old_ = old;
+        RegSetValueA(HKEY_CLASSES_ROOT, kCommand, REG_SZ, command.c_str(), (DWORD)command.size());
+    }
+    ~RegisteredBrowser() {
+        if (had_)
+            RegSetValueA(HKEY_CLASSES_ROOT, kCommand, REG_SZ, old_.c_str(), (DWORD)old_.size());
+        else
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, "http");
+    }
+
+private:
+    static constexpr const char* kCommand = "http\\shell\\open\\command";
+    bool had_ = false;
+    std::string old_;
+};
+
+std::string wait_for_lines(const std::string& file, size_t lines) {
+    std::string text;
+    for (int i = 0; i < 100; i++) {
+        if (read_file(file, &text) && (size_t)std::count(text.begin(), text.end(), '\n') >= lines)
+            break;
+        Sleep(100);
+    }
+    return text;
+}
+
+TEST(KeepProduct, HelpButtonsOpenThePagesAndClosingKeepsWithoutReadingTheBoxes) {
+    TempDir browser_folder("browser"), install("Vantrel Product");
+    std::string browser = browser_folder / "browser.exe", commands = browser_folder / "commands.txt";
+    ASSERT_TRUE(CopyFileA((bin_folder() + "\\record_command.exe").c_str(), browser.c_str(), FALSE));
+    RegisteredBrowser registered("\"" + browser + "\" \"%1\"");
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, VANTREL_SETTINGS_KEY, "dtg_proxy_path", REG_SZ, install.path().c_str(),
+                    (DWORD)install.path().size() + 1);
+    DWORD on = 1;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, VANTREL_SETTINGS_KEY, "_aggr", REG_DWORD, &on, sizeof on);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, VANTREL_PRODUCT_KEY, "prefetch", REG_DWORD, &on, sizeof on);
+
+    std::string shown;
+    bool boxes_clear = false;
+    std::thread user([&] {
+        HWND keep = wait_dialog("Remove Vantrel");
+        if (!keep)
+            return;
+        boxes_clear = !IsDlgButtonChecked(keep, 110) && !IsDlgButtonChecked(keep, 112);
+        press(keep, 111);
+        wait_for_lines(commands, 1);
+        press(keep, 113);
+        shown = wait_for_lines(commands, 2);
+        // Ticked, then the dialog closed: the boxes are not read.
+        SendMessageA(GetDlgItem(keep, 110), BM_CLICK, 0, 0);
+        PostMessageA(keep, WM_CLOSE, 0, 0);
+    });
+    {
+        UninstallRun run(install.path());
+        EXPECT_EQ(-2, run.info.VerifyUninstallPre(&run.info, 0));
+        EXPECT_EQ(nullptr, language_module) << "let go before the stage ends";
+    }
+    user.join();
+    EXPECT_TRUE(boxes_clear);
+    std::string pages = "\"" + browser + "\" file://" + install.path() + "\\help\\";
+    EXPECT_NE(std::string::npos, shown.find(pages + "showver.htm\r\n")) << shown;
+    EXPECT_NE(std::string::npos, shown.find(pages + "prefetch.htm\r\n")) << shown;
+    DWORD aggressive = 0, prefetch = 0, size = sizeof aggressive;
+    RegGetValueA(HKEY_LOCAL_MACHINE, VANTREL_SETTINGS_KEY, "_aggr", RRF_RT_DWORD, nullptr, &aggressive, &size);
+    RegGetValueA(HKEY_LOCAL_MACHINE, VANTREL_PRODUCT_KEY, "prefetch", RRF_RT_DWORD, nullptr, &prefetch, &size);
+    EXPECT_EQ(1u, aggressive);
+    EXPECT_EQ(1u, prefetch);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, VANTREL_COMPANY_KEY);
 }
 
