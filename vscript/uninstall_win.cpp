@@ -171,6 +171,9 @@ void delete_tree(const char* folder) {
             continue;
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             delete_with_retries(path);
+        } else if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            // A link to a folder elsewhere: the link goes, not what it shows.
+            RemoveDirectoryA(path);
         } else if (found.cFileName[0] != '.') {
             delete_tree(path);
             RemoveDirectoryA(path);
@@ -189,6 +192,16 @@ int full_path(const char* path, char* out) {
     if (last && last[1] == 0 && length > 3)
         out[length - 1] = 0;
     return 1;
+}
+
+// Whether a full path is a drive root (C:\) or a network share's (\\host\share).
+int is_root(const char* folder) {
+    if (folder[0] != '\\')
+        return _mbslen((const unsigned char*)folder) <= 3;
+    int separators = 0;
+    for (const unsigned char* at = (const unsigned char*)folder; *at; at = _mbsinc(at))
+        separators += *at == '\\';
+    return separators < 4;
 }
 
 // Whether inner is outer or lies below it.
@@ -277,16 +290,16 @@ void keep_product(SetupInfo* info) {
 
 }  // namespace
 
-// The cache folder comes from a value the user can set: a drive root, or a
-// folder that is or holds the install folder, the Windows or system folder,
-// or a Programs, Start-menu, desktop or profile folder, is never deleted as
-// a tree, whatever it holds.
+// The cache folder comes from a value the user can set: a drive or share
+// root, or a folder that is or holds the install folder, the Windows or
+// system folder, or a Programs, Start-menu, desktop or profile folder, is
+// never deleted as a tree, whatever it holds.
 int cache_tree_deletable(const char* cache, SetupInfo* info) {
     // Only a full path names one folder whatever the current folder is.
     int absolute = (cache[0] && cache[1] == ':' && cache[2] == '\\') || (cache[0] == '\\' && cache[1] == '\\');
     CacheCheck check;
     check.refused = 0;
-    if (!absolute || !full_path(cache, check.folder) || _mbslen((const unsigned char*)check.folder) <= 3)
+    if (!absolute || !full_path(cache, check.folder) || is_root(check.folder))
         return 0;
     refuse_if_holding(text_of(info->destination_folder), &check);
     char path[260];
