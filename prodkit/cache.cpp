@@ -40,7 +40,9 @@ unsigned long Get_Current_Cache_Size(char* folder) {
     char name[kKitPath];
     read_cache_name(index, name);
     fclose(index);
-    if (!join_kit_path(path, folder, name))
+    // An empty name would name the folder itself, which is no data file
+    // (and which some systems open for reading all the same).
+    if (!name[0] || !join_kit_path(path, folder, name))
         return 0;
     FILE* data = fopen(path, "r");
     if (!data)
