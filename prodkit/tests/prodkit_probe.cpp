@@ -74,13 +74,15 @@ int do_unload(HMODULE kit) {
     std::set<DWORD> before = own_threads();
     perform();
     FreeLibrary(kit);
-    printf("kit loaded after free=%d\n", GetModuleHandleA("prodkit.dll") != nullptr);
+    // Printed once the thread is done, apart from its lines.
+    int loaded_after_free = GetModuleHandleA("prodkit.dll") != nullptr;
     HANDLE freed = OpenEventA(EVENT_MODIFY_STATE, FALSE, "prodkit_probe_freed");
     if (freed) {
         SetEvent(freed);
         CloseHandle(freed);
     }
     wait_for_new_threads(before);
+    printf("kit loaded after free=%d\n", loaded_after_free);
     printf("kit loaded at end=%d\n", GetModuleHandleA("prodkit.dll") != nullptr);
     return 0;
 }
@@ -111,6 +113,8 @@ int do_kill(HMODULE kit) {
 int main(int argc, char** argv) {
     // The kit's trace lines and the probe's own reach the pipe in order.
     setvbuf(stdout, nullptr, _IONBF, 0);
+    // A fault ends the probe at once (no debugger), and the test sees it.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     if (argc < 2)
         return 2;
     HMODULE kit = LoadLibraryA("prodkit.dll");
