@@ -125,6 +125,26 @@ TEST(CacheSize, PathsThatDoNotFitAreRefused) {
     EXPECT_EQ(0ul, Get_Current_Cache_Size(&longer[0]));
 }
 
+TEST(CacheSize, ADataPathThatDoesNotFitIsRefused) {
+    // The index path fits in both folders; "%s\\%s" with a 36-byte name
+    // fits 260 bytes from a folder of 222 characters, not from one of 223.
+    CacheFolder folder("datafit");
+    std::string name(36, 'n');
+    for (size_t length : {222u, 223u}) {
+        SCOPED_TRACE(length);
+        std::string base = folder.text();
+        fs::path cache = base + std::string(1, fs::path::preferred_separator) + std::string(length - base.size() - 1, 'c');
+        fs::create_directories(cache);
+        std::ofstream(cache / "cache_data", std::ios::binary) << std::string(12, 'i') << name;
+        std::ofstream(cache / name, std::ios::binary) << "123";
+        std::string text = cache.string();
+        ASSERT_EQ(length, text.size());
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(length == 222 ? 3ul : 0ul, Get_Current_Cache_Size(&text[0]));
+        testing::internal::GetCapturedStdout();
+    }
+}
+
 TEST(LogicalMax, ScalesByTheSinglePrecisionQuotient) {
     struct {
         int line;

@@ -23,13 +23,18 @@ std::string system_folder() {
     return folder;
 }
 
-// Files put into the system's folders for one test, removed at the end.
+// Stand-ins put into the system's folders for one test, removed at the end
+// (once the stand-ins that run from them are ended).
 class SystemFiles {
 public:
+    explicit SystemFiles(Reports& reports) : reports_(reports) {}
     ~SystemFiles() {
+        reports_.end_all();
         for (const std::string& path : placed_)
             DeleteFileA(path.c_str());
     }
+    SystemFiles(const SystemFiles&) = delete;
+    SystemFiles& operator=(const SystemFiles&) = delete;
     void place(const std::string& path, const std::string& from) {
         ASSERT_FALSE(file_exists(path)) << path << " belongs to the system";
         ASSERT_TRUE(copy_to(from, path));
@@ -37,6 +42,7 @@ public:
     }
 
 private:
+    Reports& reports_;
     std::vector<std::string> placed_;
 };
 
@@ -72,7 +78,7 @@ TEST_F(DialUp, Windows95DialsTheChosenConnection) {
         {__LINE__, nullptr, nullptr, true, "installed=0 dial=0", nullptr},
         {__LINE__, "\x01", "\x01", true, "installed=0 dial=0", nullptr},
     };
-    SystemFiles files;
+    SystemFiles files(reports_);
     files.place(windows_folder() + "\\rundll32.exe", child());
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "line " << c.line);
@@ -84,7 +90,7 @@ TEST_F(DialUp, Windows95DialsTheChosenConnection) {
             else if (value.second)
                 set_text(HKEY_CURRENT_USER, kRemoteAccess, value.first, value.second);
         }
-        SystemFiles library;
+        SystemFiles library(reports_);
         if (c.library)
             library.place(system_folder() + "\\rnaui.dll", child());
         ProbeRun run = dial("win95");
@@ -105,7 +111,7 @@ TEST_F(DialUp, Windows95DialsTheChosenConnection) {
 }
 
 TEST_F(DialUp, ACommandLineThatDoesNotFitIsNotStarted) {
-    SystemFiles files;
+    SystemFiles files(reports_);
     files.place(windows_folder() + "\\rundll32.exe", child());
     std::string fixed = windows_folder() + "\\rundll32.exe " + system_folder() + "\\rnaui.dll,RnaDial ";
     size_t room = 259 - fixed.size();
@@ -131,7 +137,7 @@ TEST_F(DialUp, NtStartsThePhoneBookWhateverTheRegistrySays) {
     EXPECT_EQ("installed=0 dial=1 timeout=1\n", dial("nt40").output);
     EXPECT_TRUE(reports_.all().empty());
 
-    SystemFiles files;
+    SystemFiles files(reports_);
     files.place(system_folder() + "\\rasphone.exe", child());
     RegDeleteTreeA(HKEY_CURRENT_USER, kRemoteAccess);
     EXPECT_EQ("installed=1 dial=1 timeout=1\n", dial("nt40").output);
