@@ -54,7 +54,11 @@ TEST_F(KitRegKey, RemoveDeletesOneValueAndKeepsTheKey) {
 }
 
 TEST_F(KitRegKey, TextValuesAreStoredAsSetupStoresThem) {
-    for (std::string text : {"Vantrel", "", "C:\\Program Files\\Vantrel"}) {
+    // Also double-byte text of code page 932 (the test runs a second time
+    // under a Japanese locale), a lead byte last of all included.
+    TempDir dir("kitregtext");
+    for (std::string text : {"Vantrel", "", "C:\\Program Files\\Vantrel", "\x83\x65\x83\x58\x83\x67",
+                             "ab\x83"}) {
         SCOPED_TRACE(text);
         {
             kRegKey key;
@@ -62,8 +66,9 @@ TEST_F(KitRegKey, TextValuesAreStoredAsSetupStoresThem) {
             char name[] = "kit";
             ASSERT_EQ(1, key.set(name, &text[0]));
         }
-        ProcessResult setup = run_process(bin_folder() + "\\setup_key_writer.exe \"" + kTestKey + "\" setup \"" +
-                                          text + "\"");
+        ASSERT_TRUE(write_file(dir / "text", text));
+        ProcessResult setup =
+            run_process(bin_folder() + "\\setup_key_writer.exe \"" + kTestKey + "\" setup \"" + (dir / "text") + "\"");
         ASSERT_EQ(0u, setup.exit_code) << setup.output;
         DWORD kit_size = 0, setup_size = 0, kit_type = 0, setup_type = 0;
         ASSERT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, kTestKey, "kit", RRF_RT_ANY | RRF_NOEXPAND,
