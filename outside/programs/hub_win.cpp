@@ -1,8 +1,9 @@
 // hub.exe, the product's main application. Without an argument (or with
 // "runstart", as the Run value starts it) it is the main application: it
 // holds the application mutex, runs the local proxy, counts the install once
-// (through the runtime kit) and closes when the application event is set. "button" runs the button program, which closes
-// on the button event; "settings" shows the settings window.
+// (both through the runtime kit) and closes when the application event is
+// set. "button" runs the button program, which closes on the button event;
+// "settings" shows the settings window.
 #include <windows.h>
 #include <stdio.h>
 #include "appwindow.h"
