@@ -6,6 +6,10 @@
 // setup.exe exports the foundation; the script library imports it from there.
 #ifdef KSETUP_IMPORTS
 #define KAPI __declspec(dllimport)
+#elif defined(KFOUNDATION_PRIVATE)
+// A library that carries its own copy of a piece for internal use only
+// (prodkit.dll's bitmap loading and multibyte length): nothing exported.
+#define KAPI
 #else
 #define KAPI __declspec(dllexport)
 #endif

@@ -1,11 +1,10 @@
-// kFile: buffered file stream, string records, hex dump, logging hooks.
+// kFile: buffered file stream, string records, hex dump.
 #include "kfile.h"
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 #include "kbuffer.h"
 #include "kstring.h"
-#include "mbcs.h"
 
 kFile::kFile() : stream(nullptr) {}
 
@@ -127,20 +126,6 @@ int kFile::GetImage(kBuffer& out) {
     if (!seek(0, 0))
         return 0;
     return read(out.pointer(), out.size());
-}
-
-void logprintf(char*, ...) {}
-
-int _mbssize(const char* s) {
-    if (!s)
-        return 0;
-    int total = 0;
-    while (*s) {
-        int n = mb_char_size(s);
-        total += n;
-        s += n;
-    }
-    return total;
 }
 
 static void put_le32(unsigned char* p, unsigned long v) {

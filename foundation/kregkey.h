@@ -28,9 +28,16 @@ public:
     int create(HKEY root, char* subkey);
     // 1 if a key was held, 0 if none.
     int close();
+#ifdef KREGKEY_VALUE_REMOVE
+    // prodkit.dll's form: deletes the value name of the held key (null or
+    // empty: the default value); 1 if it was deleted. The key, its other
+    // values and its subkeys stay, and the key stays held.
+    int remove(char* name);
+#else
     // Deletes nothing and always returns 0: the key stays in the registry and
     // stays held. The uninstall run deletes keys itself.
     int remove();
+#endif
 
     // Text: REG_SZ of the text's bytes and its terminating zero. 0 for a null
     // text.

@@ -46,9 +46,17 @@ int kRegKey::close() {
     return 1;
 }
 
+#ifdef KREGKEY_VALUE_REMOVE
+int kRegKey::remove(char* name) {
+    if (!key)
+        return 0;
+    return RegDeleteValueA(key, name) == ERROR_SUCCESS ? 1 : 0;
+}
+#else
 int kRegKey::remove() {
     return 0;
 }
+#endif
 
 static int write_value(HKEY key, char* name, DWORD type, const void* data, DWORD size) {
     if (!key)

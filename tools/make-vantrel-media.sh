@@ -25,7 +25,7 @@ if [ ! -x "$mediabuild" ]; then
     cmake --build "$native" --target mediabuild -j2 >/dev/null
 fi
 missing=0
-for f in hub.exe relay.exe "relay alt.exe" ddeproc.exe linkup.exe grabber.exe vantrel_setup.exe \
+for f in hub.exe prodkit.dll relay.exe "relay alt.exe" ddeproc.exe linkup.exe grabber.exe vantrel_setup.exe \
          setup.exe langres.dll hostinfo.dll hdlutil.exe hdlutil.dll; do
     if [ ! -f "$win/bin/$f" ]; then
         echo "make-vantrel-media: $win/bin/$f is missing: build it first" >&2
@@ -41,7 +41,7 @@ cp -r "$top/examples/vantrel/." "$stage/"
 if [ -n "${3:-}" ]; then
     printf '<p>%s</p>\n' "$3" >> "$stage/help/index.html"
 fi
-for f in hub.exe relay.exe "relay alt.exe" ddeproc.exe linkup.exe grabber.exe vantrel_setup.exe \
+for f in hub.exe prodkit.dll relay.exe "relay alt.exe" ddeproc.exe linkup.exe grabber.exe vantrel_setup.exe \
          setup.exe langres.dll hostinfo.dll hdlutil.exe hdlutil.dll; do
     cp "$win/bin/$f" "$stage/$f"
 done

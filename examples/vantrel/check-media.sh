@@ -15,7 +15,7 @@ fail() { echo "$*"; status=1; }
 "$mediabuild" verify "$media" >/dev/null || fail "mediabuild verify failed"
 listing=$("$mediabuild" list "$media")
 count=$(grep -cE '^  (plain|archive|compressed|masked) ' <<<"$listing")
-[ "$count" = 10 ] || fail "install.dat has $count entries, not 10"
+[ "$count" = 11 ] || fail "install.dat has $count entries, not 11"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 "$mediabuild" extract "$media" "$out" >/dev/null || fail "mediabuild extract failed"
@@ -27,6 +27,7 @@ while IFS='|' read -r form dest original; do
     cmp -s "$original" "$out/${dest//\\//}" || fail "$dest does not decode to $original"
 done <<TABLE
 plain|hub.exe|$win/bin/hub.exe
+plain|prodkit.dll|$win/bin/prodkit.dll
 compressed|relay.exe|$win/bin/relay.exe
 compressed|ddeproc.exe|$win/bin/ddeproc.exe
 archive|relay alt.exe|$win/bin/relay alt.exe

@@ -1,12 +1,14 @@
 // hub.exe, the product's main application. Without an argument (or with
 // "runstart", as the Run value starts it) it is the main application: it
-// holds the application mutex, runs the local proxy and closes when the
-// application event is set. "button" runs the button program, which closes
-// on the button event; "settings" shows the settings window.
+// holds the application mutex, runs the local proxy, counts the install once
+// (both through the runtime kit) and closes when the application event is
+// set. "button" runs the button program, which closes on the button event;
+// "settings" shows the settings window.
 #include <windows.h>
 #include <stdio.h>
 #include "appwindow.h"
 #include "names.h"
+#include "prodkit.h"
 #include "program_args.h"
 #include "proxy_control.h"
 #include "settings.h"
@@ -38,6 +40,7 @@ int run_main_application(HINSTANCE instance) {
     int code = 1;
     if (event) {
         start_proxy();
+        perform_registration();
         AppWindow window;
         if (window.open(instance, "Vantrel", "Vantrel is accelerating your browsing."))
             code = window.run(event, end_on_event, nullptr);
@@ -68,8 +71,19 @@ const char* switch_text(const char* subkey, const char* name) {
     return value ? "on" : "off";
 }
 
-// The settings window: where the product is installed, the proxy's port and
-// the two features a user most often switches.
+// The cache's size on disk, measured by the runtime kit in the cache folder
+// that the product records.
+void cache_size_text(char* text, size_t size) {
+    char cache[260] = "";
+    if (!read_setting_text(VANTREL_PRODUCT_KEY, "cacheDir", cache, sizeof cache) || !cache[0]) {
+        snprintf(text, size, "not recorded");
+        return;
+    }
+    snprintf(text, size, "%lu bytes", Get_Current_Cache_Size(cache));
+}
+
+// The settings window: where the product is installed, the proxy's port,
+// the two features a user most often switches and the cache's size.
 int run_settings(HINSTANCE instance) {
     char folder[260] = "not recorded";
     read_setting_text(VANTREL_SETTINGS_KEY, "dtg_proxy_path", folder, sizeof folder);
@@ -77,9 +91,12 @@ int run_settings(HINSTANCE instance) {
     DWORD number = 0;
     if (read_setting_number(VANTREL_PRODUCT_KEY, "port", &number))
         snprintf(port, sizeof port, "%lu", (unsigned long)number);
-    char text[400];
-    snprintf(text, sizeof text, "Installed in: %s\nProxy port: %s\nAggressive mode: %s\nPrefetching: %s", folder,
-             port, switch_text(VANTREL_SETTINGS_KEY, "_aggr"), switch_text(VANTREL_PRODUCT_KEY, "prefetch"));
+    char cache[32];
+    cache_size_text(cache, sizeof cache);
+    char text[600];
+    snprintf(text, sizeof text,
+             "Installed in: %s\nProxy port: %s\nAggressive mode: %s\nPrefetching: %s\nCache size: %s", folder, port,
+             switch_text(VANTREL_SETTINGS_KEY, "_aggr"), switch_text(VANTREL_PRODUCT_KEY, "prefetch"), cache);
     AppWindow window;
     if (!window.open(instance, "Vantrel Settings", text, 2))
         return 1;

@@ -258,16 +258,26 @@ TEST(Hub, ClosesOnItsEventOnceForEachRequest) {
 
 TEST(Hub, SettingsWindowShowsTheRecordedSettings) {
     const DWORD kUnset = 0xFFFFFFFF;
+    // A cache folder whose index names a data file of 2,048 bytes.
+    TempDir cache("hubcache");
+    ASSERT_TRUE(write_file(cache / "cache_data", std::string(12, '\x01') + "cache.bin" + std::string(30, '\0')));
+    ASSERT_TRUE(write_file(cache / "cache.bin", std::string(2048, 'c')));
     struct {
         int line;
         const char* folder;
         DWORD port, aggressive, prefetch;
+        std::string cache;  // "-": no value
         const char* shown;
     } cases[] = {
-        {__LINE__, "C:\\Program Files\\Vantrel", 24491, 1, 0,
-         "Installed in: C:\\Program Files\\Vantrel\nProxy port: 24491\nAggressive mode: on\nPrefetching: off"},
-        {__LINE__, nullptr, kUnset, 0, kUnset,
-         "Installed in: not recorded\nProxy port: not set\nAggressive mode: off\nPrefetching: not set"},
+        {__LINE__, "C:\\Program Files\\Vantrel", 24491, 1, 0, cache.path(),
+         "Installed in: C:\\Program Files\\Vantrel\nProxy port: 24491\nAggressive mode: on\nPrefetching: off\n"
+         "Cache size: 2048 bytes"},
+        {__LINE__, nullptr, kUnset, 0, kUnset, "-",
+         "Installed in: not recorded\nProxy port: not set\nAggressive mode: off\nPrefetching: not set\n"
+         "Cache size: not recorded"},
+        {__LINE__, nullptr, kUnset, 0, kUnset, cache / "nothing here",
+         "Installed in: not recorded\nProxy port: not set\nAggressive mode: off\nPrefetching: not set\n"
+         "Cache size: 0 bytes"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "line " << c.line);
@@ -275,10 +285,12 @@ TEST(Hub, SettingsWindowShowsTheRecordedSettings) {
         SettingGuard port(VANTREL_PRODUCT_KEY, "port");
         SettingGuard aggressive(VANTREL_SETTINGS_KEY, "_aggr");
         SettingGuard prefetch(VANTREL_PRODUCT_KEY, "prefetch");
+        SettingGuard cache_folder(VANTREL_PRODUCT_KEY, "cacheDir");
         folder.set_text(c.folder);
         c.port == kUnset ? port.remove() : port.set_number(c.port);
         aggressive.set_number(c.aggressive);
         c.prefetch == kUnset ? prefetch.remove() : prefetch.set_number(c.prefetch);
+        cache_folder.set_text(c.cache == "-" ? nullptr : c.cache.c_str());
 
         Started settings(program("hub.exe") + " settings");
         HWND window = find_window("Vantrel Settings");

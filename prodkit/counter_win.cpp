@@ -1,0 +1,234 @@
+// The install counter: once the network is up, one POST to the maker's
+// counter server; a non-zero "postresult=" in the reply writes the
+// done-marker so that later calls do nothing.
+#include <windows.h>
+#include <process.h>
+#include <stdio.h>
+#include <string.h>
+#include "kit_win.h"
+#include "kit_internal.h"
+#include "netstatus.h"
+
+namespace {
+
+// The counter server: a build setting (the test build posts to localhost).
+const char kCounterHost[] = KIT_COUNTER_HOST;
+const char kDefaultCounter[] = "vantr_b0.pl4";
+const char kBody[] = "A";
+
+enum { kCounterStack = 32768 };
+enum { kReplyRoom = 1024, kSendRoom = 1024 };
+enum { kNetworkPause = 300000 };
+// Neither the connect nor the receive may keep the thread, and with it an
+// unloading of the kit, waiting for ever on a server that never answers.
+enum { kConnectSeconds = 20, kReceiveSeconds = 20 };
+
+// The counter name: the product key's "_infpostcounter", else the default.
+void read_counter_name(char* name) {
+    kRegKey product;
+    if (!product.open(HKEY_LOCAL_MACHINE, (char*)KIT_PRODUCT_KEY) ||
+        !read_text(product, "_infpostcounter", name, kKitPath))
+        strcpy(name, kDefaultCounter);
+}
+
+// "POST /file/counter/%s HTTP/1.0\r\n" of the name; 0 when it does not fit
+// kKitPath bytes (a name above 229 characters): such a name is not posted.
+int format_request_line(char* line, const char* name) {
+    int n = _snprintf(line, kKitPath, "POST /file/counter/%s HTTP/1.0\r\n", name);
+    return n >= 0 && n < kKitPath;
+}
+
+int send_text(SOCKET connection, const char* text) {
+    size_t length = strlen(text);
+    if (length >= kSendRoom)
+        return SOCKET_ERROR;
+    char buffer[kSendRoom];
+    memset(buffer, 0, sizeof buffer);
+    memcpy(buffer, text, length);
+    return send(connection, buffer, (int)length, 0);
+}
+
+// Waits up to seconds for the socket to become writable (connected) or
+// readable; 1 when it did.
+int ready_within(SOCKET connection, int seconds, int for_writing) {
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(connection, &ready);
+    FD_SET(connection, &failed);
+    timeval limit = {seconds, 0};
+    if (select(0, for_writing ? nullptr : &ready, for_writing ? &ready : nullptr, &failed, &limit) <= 0)
+        return 0;
+    return FD_ISSET(connection, &ready) && !FD_ISSET(connection, &failed);
+}
+
+int connect_within(SOCKET connection, const sockaddr_in& address, int seconds) {
+    u_long non_blocking = 1;
+    if (ioctlsocket(connection, FIONBIO, &non_blocking) == SOCKET_ERROR)
+        return 0;
+    int connected = connect(connection, (const sockaddr*)&address, sizeof address) == 0;
+    if (!connected && WSAGetLastError() == WSAEWOULDBLOCK)
+        connected = ready_within(connection, seconds, 1);
+    u_long blocking = 0;
+    return connected && ioctlsocket(connection, FIONBIO, &blocking) != SOCKET_ERROR;
+}
+
+int send_request(SOCKET connection, const char* request_line, const char* body, long body_length) {
+    char length_line[64];
+    _snprintf(length_line, sizeof length_line - 1, "Content-length: %li\r\n\r\n", body_length);
+    length_line[sizeof length_line - 1] = 0;
+    const char* parts[] = {
+        request_line,
+        "Connection: Keep-Alive\r\n",
+        "User-Agent: Mozilla/3.0b4  (WintNT; I)\r\n",
+        "Content-type: application/x-www-form-urlencoded\r\n",
+        length_line,
+        body,
+    };
+    for (const char* part : parts)
+        if (send_text(connection, part) == SOCKET_ERROR)
+            return 0;
+    return 1;
+}
+
+// Connects, sends, and receives once into reply (reply_size bytes of room).
+int exchange(SOCKET connection, const char* host, const char* request_line, const char* body, long body_length,
+             char* reply, int reply_size) {
+    hostent* entry = gethostbyname(host);
+    if (!entry) {
+        printf("couldn't get host by name!\n");
+        return 0;
+    }
+    if (!entry->h_addr_list || !entry->h_addr_list[0] || entry->h_length != sizeof(in_addr))
+        return 0;
+    sockaddr_in address;
+    memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(80);
+    memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof address.sin_addr);
+    if (!connect_within(connection, address, kConnectSeconds) || !send_request(connection, request_line, body, body_length))
+        return 0;
+    memset(reply, 0, reply_size);
+    if (!ready_within(connection, kReceiveSeconds, 0))
+        return 0;
+    int received = recv(connection, reply, reply_size, 0);
+    if (received <= 0)
+        return 0;
+    printf("socket-in succeeded!\n");
+    return received;
+}
+
+// One POST; the number of reply bytes received (at most reply_size), or 0.
+int post_request(const char* host, const char* request_line, const char* body, long body_length, char* reply,
+                 int reply_size) {
+    SOCKET connection = socket(AF_INET, SOCK_STREAM, 0);
+    if (connection == INVALID_SOCKET) {
+        printf("rawSocket is ugly!\n");
+        return 0;
+    }
+    int received = exchange(connection, host, request_line, body, body_length, reply, reply_size);
+    shutdown(connection, 2);
+    closesocket(connection);
+    return received;
+}
+
+// What the reply says; writes the done-marker for a non-zero result.
+void record_reply(const char* reply, int received, char* name) {
+    if (received <= 0) {
+        printf("no data!\n");
+        return;
+    }
+    long number = 0;
+    if (!read_post_result(reply, (size_t)received, &number)) {
+        printf("no postresult=\n");
+        return;
+    }
+    if (number == 0) {
+        printf("result=0\n");
+        return;
+    }
+    printf("result=1\n");
+    kRegKey maker;
+    if (maker.open(HKEY_LOCAL_MACHINE, (char*)KIT_MAKER_KEY)) {
+        printf("successful!\n");
+        maker.set(name, 1ul);
+    }
+}
+
+unsigned registration_proc(void*) {
+    net_status status;
+    char name[kKitPath], request_line[kKitPath];
+    read_counter_name(name);
+    if (!format_request_line(request_line, name))
+        return 0;
+    printf("posting to %s\n", request_line);
+    WSADATA sockets;
+    if (WSAStartup(MAKEWORD(1, 1), &sockets) != 0) {
+        printf("registration_proc: WSAStartup failed\n");
+        return 0;
+    }
+    while (!status.has_default_route || !status.connections_walked) {
+        printf("registration_proc: sleeping\n");
+        Sleep(kNetworkPause);
+        status.refresh();
+    }
+    printf("registration_proc: attempting to post to %s, %s\n", kCounterHost, request_line);
+    // Room for kReplyRoom bytes and the zero byte after them.
+    char reply[kReplyRoom + 1];
+    int received = post_request(kCounterHost, request_line, kBody, (long)strlen(kBody), reply, kReplyRoom);
+    record_reply(reply, received, name);
+    WSACleanup();
+    printf("registration_proc: exiting\n");
+    return 0;
+}
+
+// The kit's own module: the allocation that holds its code.
+HMODULE kit_module() {
+    MEMORY_BASIC_INFORMATION region;
+    if (!VirtualQuery((const void*)&kit_module, &region, sizeof region))
+        return nullptr;
+    return (HMODULE)region.AllocationBase;
+}
+
+// The thread holds a reference to the kit for as long as it runs, so that
+// a caller that unloads the kit meanwhile does not take the thread's code
+// away under it; the kit goes when the thread ends.
+unsigned __stdcall counter_thread(void* module) {
+    registration_proc(nullptr);
+    FreeLibraryAndExitThread((HMODULE)module, 0);
+    return 0;
+}
+
+void start_counter_thread() {
+    char path[MAX_PATH];
+    HMODULE self = kit_module();
+    DWORD n = self ? GetModuleFileNameA(self, path, sizeof path) : 0;
+    HMODULE reference = n && n < sizeof path ? LoadLibraryA(path) : nullptr;
+    if (!reference)
+        return;
+    uintptr_t thread = _beginthreadex(nullptr, kCounterStack, counter_thread, reference, 0, nullptr);
+    if (!thread) {
+        FreeLibrary(reference);
+        return;
+    }
+    // Nobody waits for the thread.
+    CloseHandle((HANDLE)thread);
+}
+
+}  // namespace
+
+int perform_registration() {
+    kRegKey maker, product;
+    if (!maker.open(HKEY_LOCAL_MACHINE, (char*)KIT_MAKER_KEY) ||
+        !product.open(HKEY_LOCAL_MACHINE, (char*)KIT_PRODUCT_KEY))
+        return 1;
+    char name[kKitPath], request_line[kKitPath];
+    read_counter_name(name);
+    if (!format_request_line(request_line, name))
+        return 1;
+    unsigned long done = 0;
+    if (maker.get(name, &done) && done)
+        return 1;
+    start_counter_thread();
+    return 1;
+}
