@@ -295,6 +295,8 @@ TEST(Hub, SettingsWindowShowsTheRecordedSettings) {
         Started settings(program("hub.exe") + " settings");
         HWND window = find_window("Vantrel Settings");
         ASSERT_TRUE(window);
+        // The window is found as soon as it exists, before its text does.
+        eventually([&] { return GetDlgItem(window, AppWindow::kTextId) != nullptr; });
         EXPECT_EQ(c.shown, control_text(window, AppWindow::kTextId));
         EXPECT_FALSE(mutex_exists(VANTREL_APP_MUTEX)) << "the settings window is not the main application";
         PostMessageA(window, WM_CLOSE, 0, 0);
