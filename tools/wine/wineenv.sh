@@ -6,9 +6,11 @@
 
 # The package wine64 puts its programs under /usr/lib/wine only: wineboot
 # and wineserver are not on PATH on a fresh machine, so both are called by
-# their full paths (wineboot is a Windows program run by the loader).
+# their full paths. wineboot is a Windows program of libwine (a dependency
+# of wine64) that the loader runs from its file.
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
+WINEBOOT_EXE=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/wineboot.exe
 
 wine_env_vars() {
     export WINEPREFIX="$1/wine/prefix"
@@ -29,7 +31,11 @@ WINE_CD_LABEL=VANTREL_TEST_CD
 wine_prefix_init() {
     mkdir -p "$WINE_STATE/cdrom" "$WINE_STATE/floppy" "$WINE_STATE/fixed"
     printf '%s' "$WINE_CD_LABEL" > "$WINE_STATE/cdrom/.windows-label"
-    DISPLAY= "$WINE64" wineboot --init </dev/null >/dev/null 2>&1 9>&-
+    if [ ! -f "$WINEBOOT_EXE" ]; then
+        echo "wine: $WINEBOOT_EXE is missing (package libwine)" >&2
+        return 1
+    fi
+    DISPLAY= "$WINE64" "$WINEBOOT_EXE" --init </dev/null >/dev/null 2>&1 9>&-
     "$WINESERVER" -w
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine: could not make the prefix $WINEPREFIX" >&2
