@@ -26,7 +26,7 @@ enum { kConnectSeconds = 20, kReceiveSeconds = 20 };
 // The counter name: the product key's "_infpostcounter", else the default.
 void read_counter_name(char* name) {
     kRegKey product;
-    if (!product.open(HKEY_LOCAL_MACHINE, (char*)KIT_PRODUCT_KEY) ||
+    if (!open_to_read(product, HKEY_LOCAL_MACHINE, KIT_PRODUCT_KEY) ||
         !read_text(product, "_infpostcounter", name, kKitPath))
         strcpy(name, kDefaultCounter);
 }
@@ -219,8 +219,8 @@ void start_counter_thread() {
 
 int perform_registration() {
     kRegKey maker, product;
-    if (!maker.open(HKEY_LOCAL_MACHINE, (char*)KIT_MAKER_KEY) ||
-        !product.open(HKEY_LOCAL_MACHINE, (char*)KIT_PRODUCT_KEY))
+    if (!open_to_read(maker, HKEY_LOCAL_MACHINE, KIT_MAKER_KEY) ||
+        !open_to_read(product, HKEY_LOCAL_MACHINE, KIT_PRODUCT_KEY))
         return 1;
     char name[kKitPath], request_line[kKitPath];
     read_counter_name(name);

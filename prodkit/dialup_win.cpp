@@ -16,7 +16,7 @@ static int platform_is_win9x() {
 // an empty text is a connection with an empty name. 1 when one was found.
 static int chosen_connection(char* name) {
     kRegKey remote_access;
-    if (!remote_access.open(HKEY_CURRENT_USER, (char*)"RemoteAccess"))
+    if (!open_to_read(remote_access, HKEY_CURRENT_USER, "RemoteAccess"))
         return 0;
     return read_text(remote_access, "InternetProfile", name, kKitPath) ||
            read_text(remote_access, "Default", name, kKitPath);

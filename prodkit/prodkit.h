@@ -91,7 +91,8 @@ PRODKIT_API unsigned long Get_Logical_Max(char* folder, unsigned long limit, uns
 PRODKIT_API void* run_program(char* command_line);
 // Starts "relay.exe" (alternative null) or "relay alt.exe" (alternative not
 // null, whatever its text) from the folder in HKLM
-// Software\Halvern Dynamics Limited\Vantrel\Settings "dtg_proxy_path".
+// Software\Halvern Dynamics Limited\Vantrel\Settings "dtg_proxy_path",
+// with the program's path quoted and no arguments.
 // Returns the proxy's handle, which the kit keeps for Forcefully_Kill_Proxy
 // (the caller does not close it), or null. Without the key, without the
 // folder, or with a folder too long for the command line nothing is started

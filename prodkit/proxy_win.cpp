@@ -1,4 +1,5 @@
 // Starting any program, and starting and ending the product's local proxy.
+#include <stdio.h>
 #include <string.h>
 #include "kit_win.h"
 #include "kit_internal.h"
@@ -23,16 +24,21 @@ void* run_program(char* command_line) {
 
 void* Launch_Proxy(char* alternative) {
     kRegKey settings;
-    if (!settings.open(HKEY_LOCAL_MACHINE, (char*)KIT_SETTINGS_KEY))
+    if (!open_to_read(settings, HKEY_LOCAL_MACHINE, KIT_SETTINGS_KEY))
         return nullptr;
     char folder[kKitPath];
     int found = read_text(settings, "dtg_proxy_path", folder, sizeof folder);
     settings.close();
     if (!found || !folder[0])
         return nullptr;
-    char command_line[kKitPath];
-    if (!join_kit_path(command_line, folder, alternative ? "relay alt.exe" : "relay.exe"))
+    char program[kKitPath];
+    if (!join_kit_path(program, folder, alternative ? "relay alt.exe" : "relay.exe"))
         return nullptr;
+    // Quoted: Windows reads an unquoted path with blanks as its shorter
+    // prefixes first, and "...\relay alt.exe" would start relay.exe with the
+    // argument "alt.exe" (or C:\Program.exe before either).
+    char command_line[kKitPath + 2];
+    sprintf(command_line, "\"%s\"", program);
     proxy_process = run_program(command_line);
     return proxy_process;
 }

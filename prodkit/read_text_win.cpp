@@ -1,6 +1,15 @@
-// Text values read so that they always end with a zero byte.
+// Reading the product's registry: keys opened for reading only, and text
+// values read so that they always end with a zero byte.
 #include <string.h>
 #include "kit_win.h"
+
+int open_to_read(kRegKey& key, HKEY root, const char* subkey) {
+    HKEY opened;
+    if (key.key || RegOpenKeyExA(root, subkey, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return 0;
+    key.key = opened;
+    return 1;
+}
 
 int read_text(kRegKey& key, const char* name, char* text, unsigned long size) {
     memset(text, 0, size);

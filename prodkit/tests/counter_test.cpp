@@ -208,6 +208,20 @@ TEST_F(Counter, TheMarkerAndTheKeysDecideWhetherAThreadStarts) {
     EXPECT_EQ(1u, server.requests().size());
 }
 
+// NT lets the product's ordinary user only read the maker's and the
+// product's keys: the marker and the counter name are read all the same.
+TEST_F(Counter, ReadsKeysItMayOnlyRead) {
+    CounterServer server("postresult=0");
+    ASSERT_TRUE(server.listening());
+    set_text(HKEY_LOCAL_MACHINE, kProductKey, "_infpostcounter", "vantrel_2.pl4");
+    set_number(HKEY_LOCAL_MACHINE, kMakerKey, kDefaultCounter, 1);
+    ReadOnlyKey maker(HKEY_LOCAL_MACHINE, kMakerKey), product(HKEY_LOCAL_MACHINE, kProductKey);
+    ASSERT_TRUE(maker.locked() && product.locked());
+    EXPECT_EQ(posting("vantrel_2.pl4") + attempt("vantrel_2.pl4") + "socket-in succeeded!\nresult=0\n" + kExiting,
+              count().output);
+    EXPECT_EQ(1u, server.requests().size());
+}
+
 TEST_F(Counter, TheCounterNameComesFromTheProductKeyAndMustFit) {
     CounterServer server("postresult=1");
     ASSERT_TRUE(server.listening());

@@ -21,6 +21,25 @@ public:
     ProductKeys& operator=(const ProductKeys&) = delete;
 };
 
+// Gives an existing key a DACL that lets everyone read it and do nothing
+// else, which is what NT grants the product's ordinary user on
+// HKEY_LOCAL_MACHINE's software keys; the key's own DACL comes back at the
+// end (its owner may always change it).
+class ReadOnlyKey {
+public:
+    ReadOnlyKey(HKEY root, const char* subkey);
+    ~ReadOnlyKey();
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+    // True when the key now refuses to open with full access.
+    bool locked() const;
+
+private:
+    HKEY root_;
+    std::string subkey_;
+    std::vector<char> original_;  // the key's security descriptor, DACL part
+};
+
 void create_key(HKEY root, const char* subkey);
 void set_text(HKEY root, const char* subkey, const char* name, const std::string& text);
 void set_bytes(HKEY root, const char* subkey, const char* name, DWORD type, const void* data, DWORD size);
@@ -53,10 +72,6 @@ public:
 private:
     testkit::TempDir folder_;
 };
-
-// Wine puts double quotes around an unquoted program path with blanks when
-// it starts a process; Windows hands the command line over as given.
-std::string without_quotes(const std::string& command_line);
 
 // Copies the file, replacing any copy there.
 bool copy_to(const std::string& from, const std::string& to);

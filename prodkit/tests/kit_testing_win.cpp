@@ -18,6 +18,54 @@ ProductKeys::~ProductKeys() {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMakerKey);
 }
 
+static bool set_dacl(HKEY root, const std::string& subkey, SECURITY_DESCRIPTOR* security) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+        return false;
+    bool set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, security) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return set;
+}
+
+ReadOnlyKey::ReadOnlyKey(HKEY root, const char* subkey) : root_(root), subkey_(subkey) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, READ_CONTROL, &key) != ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    original_.resize(size);
+    if (!size || RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, original_.data(), &size) != ERROR_SUCCESS)
+        original_.clear();
+    RegCloseKey(key);
+    if (original_.empty())
+        return;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
+        return;
+    DWORD acl_space[64];
+    ACL* acl = (ACL*)acl_space;
+    SECURITY_DESCRIPTOR security;
+    if (InitializeAcl(acl, sizeof acl_space, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone) &&
+        InitializeSecurityDescriptor(&security, SECURITY_DESCRIPTOR_REVISION) &&
+        SetSecurityDescriptorDacl(&security, TRUE, acl, FALSE))
+        set_dacl(root, subkey_, &security);
+    FreeSid(everyone);
+}
+
+ReadOnlyKey::~ReadOnlyKey() {
+    if (!original_.empty())
+        set_dacl(root_, subkey_, (SECURITY_DESCRIPTOR*)original_.data());
+}
+
+bool ReadOnlyKey::locked() const {
+    HKEY key;
+    LONG status = RegOpenKeyExA(root_, subkey_.c_str(), 0, KEY_ALL_ACCESS, &key);
+    if (status == ERROR_SUCCESS)
+        RegCloseKey(key);
+    return status == ERROR_ACCESS_DENIED;
+}
+
 void create_key(HKEY root, const char* subkey) {
     HKEY key;
     if (RegCreateKeyA(root, subkey, &key) == ERROR_SUCCESS)
@@ -102,14 +150,6 @@ void Reports::end_all() {
         }
         DeleteFileA((folder_ / (std::to_string(report.process_id) + ".txt")).c_str());
     }
-}
-
-std::string without_quotes(const std::string& command_line) {
-    std::string text;
-    for (char c : command_line)
-        if (c != '"')
-            text += c;
-    return text;
 }
 
 bool copy_to(const std::string& from, const std::string& to) {

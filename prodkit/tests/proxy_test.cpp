@@ -86,22 +86,35 @@ TEST_F(Proxy, TheArgumentChoosesTheProgramNotItsText) {
         {__LINE__, "", "relay alt.exe"},
         {__LINE__, "relay.exe", "relay alt.exe"},
     };
+    // Every program that a path with blanks could be taken for is there:
+    // unquoted, "...\\Vantrel proxy folder\\relay alt.exe" is first read as
+    // "...\\Vantrel" and "...\\relay" with arguments.
+    install("relay.exe");
+    install("relay alt.exe");
+    ASSERT_TRUE(copy_to(child(), dir_ / "Vantrel.exe"));
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "line " << c.line);
-        // Only the program expected lies in the folder: with both there, the
-        // unquoted "...\\relay alt.exe" would start relay.exe with "alt.exe".
-        DeleteFileA((folder_ + "\\relay.exe").c_str());
-        DeleteFileA((folder_ + "\\relay alt.exe").c_str());
-        install(c.program);
         void* proxy = Launch_Proxy((char*)c.alternative);
         ASSERT_TRUE(proxy);
         Report report;
         ASSERT_TRUE(reports_.wait(GetProcessId(proxy), &report));
         std::string expected = folder_ + "\\" + c.program;
         EXPECT_EQ(0, lstrcmpiA(expected.c_str(), report.module.c_str()));
-        EXPECT_EQ(expected, without_quotes(report.command_line));
+        EXPECT_EQ("\"" + expected + "\"", report.command_line);
         EXPECT_EQ(1, Forcefully_Kill_Proxy());
     }
+}
+
+// NT lets the product's ordinary user only read the settings key.
+TEST_F(Proxy, StartsFromASettingsKeyItMayOnlyRead) {
+    install("relay.exe");
+    ReadOnlyKey settings(HKEY_LOCAL_MACHINE, kSettingsKey);
+    ASSERT_TRUE(settings.locked());
+    void* proxy = Launch_Proxy(nullptr);
+    ASSERT_TRUE(proxy);
+    Report report;
+    EXPECT_TRUE(reports_.wait(GetProcessId(proxy), &report));
+    EXPECT_EQ(1, Forcefully_Kill_Proxy());
 }
 
 TEST_F(Proxy, AKillEndsOnlyTheLastLaunchedAndForgetsIt) {
