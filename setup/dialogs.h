@@ -31,6 +31,13 @@ INT_PTR CALLBACK insert_disc_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
 // disc_labels exactly; -1 when none.
 int find_disc(SetupInfo* info);
 
+// The copy dialog's progress bar: its range, 0 .. steps, and its position,
+// step of steps. Only the messages of Windows 95's own progress bar are
+// sent; above 65,535 steps the range and the positions are scaled down
+// alike, so that the last step still fills the bar.
+void set_progress_range(HWND bar, unsigned long steps);
+void set_progress_position(HWND bar, unsigned long step, unsigned long steps);
+
 // Loads string id of module into out (260 bytes). A string that is missing,
 // or of 260 characters or more (it would not fit), counts as missing: then
 // fallback goes into out instead. Returns 1 when the string was taken.

@@ -1,5 +1,6 @@
 // The dialog runner, the generic and insert-disc dialogs, the disc search.
 #include "dialogs.h"
+#include <commctrl.h>
 #include <string.h>
 #include "window.h"
 
@@ -118,4 +119,19 @@ int load_text(HINSTANCE module, unsigned int id, char* out, const char* fallback
     }
     memcpy(out, text, length + 1);
     return 1;
+}
+
+// Windows 95's own progress bar takes a 16-bit range (PBM_SETRANGE32 came
+// with Internet Explorer 3): above 65,535 steps each unit of the bar stands
+// for several steps.
+static unsigned long steps_per_unit(unsigned long steps) {
+    return steps / 0x10000 + 1;
+}
+
+void set_progress_range(HWND bar, unsigned long steps) {
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, steps / steps_per_unit(steps)));
+}
+
+void set_progress_position(HWND bar, unsigned long step, unsigned long steps) {
+    SendMessageA(bar, PBM_SETPOS, step / steps_per_unit(steps), 0);
 }

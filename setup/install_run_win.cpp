@@ -289,7 +289,7 @@ static int copy_files(SetupInfo* info, HWND progress) {
                     return failed;
             }
         }
-        SendDlgItemMessageA(progress, 100, PBM_SETPOS, i + 1, 0);
+        set_progress_position(GetDlgItem(progress, 100), i + 1, info->files.count + 1);
         refresh(progress);
         Sleep(100);
     }
@@ -342,8 +342,8 @@ static int copy_stage(SetupInfo* info) {
     ShowWindow(progress, SW_SHOW);
     refresh(progress);
     uninstall_support(info);
-    SendDlgItemMessageA(progress, 100, PBM_SETRANGE32, 0, info->files.count + 1);
-    SendDlgItemMessageA(progress, 100, PBM_SETPOS, 0, 0);
+    set_progress_range(GetDlgItem(progress, 100), info->files.count + 1);
+    set_progress_position(GetDlgItem(progress, 100), 0, info->files.count + 1);
     refresh(progress);
     Sleep(1000);
     create_links(info);

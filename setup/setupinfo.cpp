@@ -2,6 +2,7 @@
 #include <new>
 #include "setupinfo.h"
 #include "dialogs.h"
+#include "restart.h"
 
 SetupInfo::SetupInfo() {
     size = sizeof(SetupInfo);
@@ -136,6 +137,9 @@ int SetupInfo::AddDependency(char* path) {
 }
 
 int SetupInfo::RestartNow(unsigned long flags) {
+    // Without the privilege NT refuses a restart or shutdown; a log-off needs
+    // none, so a failure here is left for ExitWindowsEx to report.
+    enable_shutdown_privilege(GetVersion());
     return ExitWindowsEx(flags, 0) ? 1 : 0;
 }
 

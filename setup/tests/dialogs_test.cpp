@@ -4,7 +4,9 @@
 #include <string.h>
 #include <string>
 #include <thread>
+#include <vector>
 #include "dialogs.h"
+#include <commctrl.h>
 #include "testkit.h"
 #include <shellapi.h>
 
@@ -176,6 +178,84 @@ TEST_F(DialogRunner, QueryRestartRestartsOnlyAfterOk) {
     pre_result = 0;
     answer("Restart", 2);
     EXPECT_EQ(0, info.QueryRestart(EWX_REBOOT));
+}
+
+// A progress bar that records the messages the copy stage's calls send it.
+class CopyProgress : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitCommonControls();
+        bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_POPUP, 0, 0, 240, 12, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(bar);
+        original = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)recorder);
+        sent.clear();
+    }
+    void TearDown() override { DestroyWindow(bar); }
+
+    void range(unsigned long steps) {
+        recording = true;
+        set_progress_range(bar, steps);
+        recording = false;
+    }
+    // The bar's position after the call.
+    unsigned long position(unsigned long step, unsigned long steps) {
+        recording = true;
+        set_progress_position(bar, step, steps);
+        recording = false;
+        return (unsigned long)SendMessageA(bar, PBM_GETPOS, 0, 0);
+    }
+
+    static LRESULT CALLBACK recorder(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+        if (recording && message >= WM_USER)
+            sent.push_back(message);
+        return CallWindowProcA(original, window, message, wparam, lparam);
+    }
+
+    HWND bar = nullptr;
+    static WNDPROC original;
+    static bool recording;
+    static std::vector<UINT> sent;
+};
+
+WNDPROC CopyProgress::original;
+bool CopyProgress::recording;
+std::vector<UINT> CopyProgress::sent;
+
+// Windows 95's own progress bar knows PBM_SETRANGE to PBM_STEPIT, with a
+// 16-bit range; PBM_SETRANGE32 came with Internet Explorer 3 and is ignored
+// there (the bar keeps 0..100). Wine knows both, so the messages are checked.
+TEST_F(CopyProgress, KeepsToTheMessagesAndRangeOfWindows95) {
+    struct {
+        int line;
+        unsigned long steps;
+    } cases[] = {
+        {__LINE__, 1}, {__LINE__, 51}, {__LINE__, 65535}, {__LINE__, 65536}, {__LINE__, 200001}, {__LINE__, 0xFFFFFFFF},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "line " << c.line);
+        range(c.steps);
+        unsigned long top = (unsigned long)SendMessageA(bar, PBM_GETRANGE, FALSE, 0);
+        EXPECT_EQ(0, SendMessageA(bar, PBM_GETRANGE, TRUE, 0));
+        if (c.steps <= 65535) {
+            EXPECT_EQ(c.steps, top);
+        } else {
+            EXPECT_LE(top, 65535u);
+            EXPECT_GE(top, 32768u) << "the bar keeps its resolution";
+        }
+        unsigned long before = 0;
+        for (unsigned long step : {0ul, c.steps / 2, c.steps - 1, c.steps}) {
+            unsigned long at = position(step, c.steps);
+            if (c.steps <= 65535) {
+                EXPECT_EQ(step, at);
+            }
+            EXPECT_LE(before, at) << step;
+            before = at;
+        }
+        EXPECT_EQ(top, before) << "the last step fills the bar";
+        for (UINT message : sent)
+            EXPECT_TRUE(message >= PBM_SETRANGE && message <= PBM_STEPIT) << "message " << message;
+        sent.clear();
+    }
 }
 
 class InsertDisc : public DialogRunner {

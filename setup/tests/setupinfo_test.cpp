@@ -1,5 +1,7 @@
-// The install description: construction and the Add operations.
+// The install description: construction, the Add operations and the
+// restart's privilege.
 #include <gtest/gtest.h>
+#include "restart.h"
 #include "setupinfo.h"
 
 TEST(SetupInfoConstruction, StartsEmptyWithFiftySlotLists) {
@@ -150,4 +152,43 @@ TEST(UninstallInfoAdd, Records) {
     EXPECT_STREQ("HKLM\\Software\\X", u.uninstall_keys.items[1]->text);
     EXPECT_STREQ("HKCR\\.vtl,", u.uninstall_keys.items[2]->text);
     EXPECT_STREQ("HKUS\\.Default\\X", u.uninstall_keys.items[3]->text);
+}
+
+// Whether the shutdown privilege of this process's token is enabled, after
+// disabling it when asked.
+static bool shutdown_enabled(bool disable_first) {
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return false;
+    PRIVILEGE_SET wanted = {1, PRIVILEGE_SET_ALL_NECESSARY, {{{0, 0}, 0}}};
+    BOOL enabled = FALSE;
+    if (LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &wanted.Privilege[0].Luid)) {
+        TOKEN_PRIVILEGES disabled = {1, {{wanted.Privilege[0].Luid, 0}}};
+        if (disable_first)
+            AdjustTokenPrivileges(token, FALSE, &disabled, 0, nullptr, nullptr);
+        PrivilegeCheck(token, &wanted, &enabled);
+    }
+    CloseHandle(token);
+    return enabled;
+}
+
+// Restarting calls this step before ExitWindowsEx, which cannot be tried
+// here without ending the test's Windows session.
+TEST(SetupInfoRestart, EnablesTheShutdownPrivilegeOnNtOnly) {
+    struct {
+        int line;
+        DWORD version;
+        bool enabled;
+    } cases[] = {
+        {__LINE__, 0x05650004, true},   // NT 4.0, build 1381
+        {__LINE__, 0x1DB10106, true},   // Windows 7
+        {__LINE__, 0xC0000004, false},  // Windows 95: no privileges, nothing to call
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "line " << c.line);
+        ASSERT_FALSE(shutdown_enabled(true));
+        EXPECT_EQ(1, enable_shutdown_privilege(c.version));
+        EXPECT_EQ(c.enabled, shutdown_enabled(false));
+    }
+    shutdown_enabled(true);
 }
