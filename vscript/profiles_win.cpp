@@ -20,6 +20,15 @@ const char* last_backslash(const char* text) {
     return found;
 }
 
+// A shortcut's long name ends in ".lnk", in any case. The search pattern
+// "*.lnk" also matches the 8.3 short name of "notes.lnkx" (NOTES~1.LNK).
+// No trail byte of a double-byte character is below 0x40, so the '.' of a
+// matching ending is a character of its own.
+bool is_link_name(const char* name) {
+    size_t length = strlen(name);
+    return length > 4 && lstrcmpiA(name + length - 4, ".lnk") == 0;
+}
+
 }  // namespace
 
 int for_each_programs_folder(FolderCallback callback, void* context) {
@@ -81,7 +90,7 @@ void remove_link_folder(const char* folder) {
         do {
             char path[260];
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.' &&
-                join(path, folder, found.cFileName))
+                is_link_name(found.cFileName) && join(path, folder, found.cFileName))
                 DeleteFileA(path);
         } while (FindNextFileA(search, &found));
         FindClose(search);

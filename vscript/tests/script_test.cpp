@@ -118,16 +118,32 @@ TEST(Profiles, EveryProgramsFolderInOrderAndLongPathsSkipped) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProfileList);
 }
 
+// "*.lnk" also matches the 8.3 short name of a longer extension
+// ("notes.lnkx" is NOTES~1.LNK on FAT and NTFS): only long names count.
 TEST(Profiles, RemovingAShortcutFolderKeepsWhatIsNotAShortcut) {
     TempDir dir("links");
     std::string folder = dir.path() + "\\Vantrel";
     CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(write_file(folder + "\\a.lnk", "x"));
-    ASSERT_TRUE(write_file(folder + "\\notes.txt", "x"));
+    struct {
+        int line;
+        const char* name;
+        bool removed;
+    } cases[] = {
+        {__LINE__, "a.lnk", true},
+        {__LINE__, "Read Me First.LNK", true},
+        {__LINE__, "notes.lnkx", false},
+        {__LINE__, "Vantrel Help.lnk1", false},
+        {__LINE__, "notes.txt", false},
+        {__LINE__, "a.lnk.txt", false},
+    };
+    for (const auto& c : cases)
+        ASSERT_TRUE(write_file(folder + "\\" + c.name, "x")) << "line " << c.line;
     remove_link_folder(folder.c_str());
-    EXPECT_FALSE(file_exists(folder + "\\a.lnk"));
+    for (const auto& c : cases)
+        EXPECT_EQ(!c.removed, file_exists(folder + "\\" + c.name)) << "line " << c.line;
     EXPECT_TRUE(folder_exists(folder));
-    DeleteFileA((folder + "\\notes.txt").c_str());
+    for (const auto& c : cases)
+        DeleteFileA((folder + "\\" + c.name).c_str());
     remove_link_folder(folder.c_str());
     EXPECT_FALSE(folder_exists(folder));
 }
