@@ -46,7 +46,8 @@ ReadOnlyKey::ReadOnlyKey(HKEY root, const char* subkey) : root_(root), subkey_(s
     DWORD acl_space[64];
     ACL* acl = (ACL*)acl_space;
     SECURITY_DESCRIPTOR security;
-    if (InitializeAcl(acl, sizeof acl_space, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone) &&
+    if (InitializeAcl(acl, sizeof acl_space, ACL_REVISION) &&
+        AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone) &&
         InitializeSecurityDescriptor(&security, SECURITY_DESCRIPTOR_REVISION) &&
         SetSecurityDescriptorDacl(&security, TRUE, acl, FALSE))
         set_dacl(root, subkey_, &security);
