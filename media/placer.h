@@ -9,10 +9,11 @@
 // destination D has been written, 0 on failure, with no message. For a masked
 // entry (flags bit 1) the masked file is first copied to "D.t" and unmasked
 // there with its pad copied to "D.t.x"; on success the entry's source then
-// names "D.t" (deleted again once D is written). The entry's destination is
-// D again on return, also after a failure. Files already written on a
-// failure stay where they are.
-int place_file(SetupInfo* info, FileEntry* entry);
+// names "D.t" (deleted again once D is written). After a failure the entry
+// is as it was given, so that it can be placed once more. Files already
+// written on a failure stay where they are. Exported: the script's file
+// failure hook places an entry once more through it.
+KAPI int place_file(SetupInfo* info, FileEntry* entry);
 
 // The steps of placing, each recording into record:
 int place_entry(UninstallInfo& record, FileEntry* entry);

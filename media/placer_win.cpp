@@ -162,14 +162,18 @@ int place_entry(UninstallInfo& record, FileEntry* entry) {
         entry->destination.set(destination);
         if (!ok)
             return 0;
-        entry->source.set(unmasked);
     }
-    int ok = (entry->flags & FileEntry::kCompressed) ? expand_install_file(record, entry->source, entry->destination)
-                                                      : copy_install_file(record, entry->source, entry->destination);
+    char* source = masked ? unmasked.text : entry->source.text;
+    int ok = (entry->flags & FileEntry::kCompressed) ? expand_install_file(record, source, entry->destination)
+                                                      : copy_install_file(record, source, entry->destination);
+    // A failed entry keeps its own source, so that placing it once more
+    // starts again from the media.
     if (!ok)
         return 0;
-    if (masked)
+    if (masked) {
+        entry->source.set(unmasked);
         DeleteFileA(unmasked);
+    }
     return 1;
 }
 

@@ -48,9 +48,7 @@ unsigned long Get_Current_Cache_Size(char* folder) {
     if (!data)
         return 0;
     printf("Opened %s\n", name);
-    unsigned long size = 0;
-    if (fseek(data, 0, SEEK_END) == 0)
-        size = (unsigned long)ftell(data);
+    unsigned long size = open_file_length(data);
     fclose(data);
     return size;
 }

@@ -30,6 +30,10 @@ int join_kit_path(char* path, const char* folder, const char* name);
 // zero-filled first, so a short index gives a short or empty name.
 void read_cache_name(FILE* index, char* name);
 
+// Length in bytes of the open file; 0xFFFFFFFF for 4 GiB or more (a size
+// saturates rather than wraps), 0 when the system cannot tell.
+unsigned long open_file_length(FILE* file);
+
 // limit / size rounded to single precision, times amount, truncated: the low
 // 32 bits of the exact product. 0 when size is 0.
 unsigned long scale_by_cache(unsigned long size, unsigned long limit, unsigned long amount);

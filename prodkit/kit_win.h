@@ -13,6 +13,7 @@
 int open_to_read(kRegKey& key, HKEY root, const char* subkey);
 
 // Reads the text value name of key into text (size bytes, zero-filled
-// first): at most size - 1 bytes are read, so the text always ends with a
-// zero byte. 1 when the value exists with at least one byte.
+// first): a text of up to size - 1 characters, always ending with a zero
+// byte. 1 when the value exists with at least one byte and fits; otherwise
+// 0 with text all zero.
 int read_text(kRegKey& key, const char* name, char* text, unsigned long size);

@@ -310,15 +310,14 @@ static void write_values(SetupInfo* info) {
             key.set(entry->value_name, entry->number);
         else
             key.set(entry->value_name, entry->text.text ? entry->text.text : (char*)"");
-        // An empty value name is the key's default value. A key the install
-        // created is recorded whole, so that an uninstall removes it; of a
-        // key that was there before, only the default value is recorded:
-        // the uninstall must not take away what the product did not make.
+        // Every value is recorded as a value (an empty name: the key's
+        // default value); only a key the install created is also recorded
+        // whole. The uninstall must never take away a key the product did
+        // not make.
         char* name = entry->value_name.text ? entry->value_name.text : (char*)"";
+        info->uninstall.AddKey(entry->root, entry->subkey, name);
         if (created)
             info->uninstall.AddKey(entry->root, entry->subkey, nullptr);
-        if (!created || *name)
-            info->uninstall.AddKey(entry->root, entry->subkey, name);
     }
 }
 

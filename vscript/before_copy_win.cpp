@@ -49,30 +49,41 @@ int exists(const char* path) {
 
 // Adds one list entry in the first source form that is there: beside the
 // list, in "setup" (compressed when marked, else masked with the archive
-// member of the same name as pad), or else as an archive member. A path that
-// would not fit its 260 bytes skips the entry.
+// member of the same name as pad), or else as an archive member. Each form's
+// path is longer than the one before it, so a path that does not fit its 260
+// bytes stops the list there: no later form could be read either.
 int add_entry(const InstallEntry& entry, void* context) {
     SetupInfo* info = (SetupInfo*)context;
     const char* source_folder = text_of(info->source_folder);
     char source[260], packed[260], destination[260];
-    if (!join(destination, text_of(info->destination_folder), entry.dest))
+    if (!join_needed(destination, text_of(info->destination_folder), entry.dest) ||
+        !join_needed(source, source_folder, entry.name))
+        return 0;
+    if (exists(source)) {
+        info->AddFile(source, destination, 0);
         return 1;
-    if (join(source, source_folder, entry.name) && exists(source)) {
-        info->AddFile(source, destination, 0);
-    } else if (join(packed, "setup", entry.name) && join(source, source_folder, packed) && exists(source)) {
-        if (entry.marked)
-            info->AddFile(source, destination, 1);
-        else if (archive_path[0] && join(pad_path, archive_path, entry.name))
-            info->AddXorFile(source, pad_path, destination, 1);
-    } else if (archive_path[0] && join(source, archive_path, entry.name)) {
-        info->AddFile(source, destination, 0);
     }
+    if (!join_needed(packed, "setup", entry.name) || !join_needed(source, source_folder, packed))
+        return 0;
+    if (exists(source)) {
+        if (entry.marked) {
+            info->AddFile(source, destination, 1);
+        } else {
+            if (!join_needed(pad_path, archive_path, entry.name))
+                return 0;
+            info->AddXorFile(source, pad_path, destination, 1);
+        }
+        return 1;
+    }
+    if (!join_needed(source, archive_path, entry.name))
+        return 0;
+    info->AddFile(source, destination, 0);
     return 1;
 }
 
 int read_install_list(SetupInfo* info) {
     char path[260];
-    if (!join(path, text_of(info->source_folder), "install.dat"))
+    if (!join_needed(path, text_of(info->source_folder), "install.dat"))
         return 0;
     kFile list;
     if (!list.open(path, (char*)"rt"))
@@ -110,37 +121,40 @@ const Shortcut kShortcuts[] = {
     {1076, "Uninstall", "setup.exe", "uninstall", 1},
 };
 
-void add_shortcut(SetupInfo* info, const Shortcut& shortcut) {
-    char name[260], target[260], arguments[1024], link_name[260];
+// 0 when a path of the shortcut does not fit (the user has been told which).
+int add_shortcut(SetupInfo* info, const Shortcut& shortcut) {
+    // The link's name has room for any text load_text gives and ".lnk": a
+    // path that is too long is found by the join that builds it.
+    char name[260], target[260], arguments[1024], link_name[264];
     load_text(shortcut.id, name, shortcut.fallback);
     if (shortcut.id == 1120)
         memcpy(group_name, name, sizeof group_name);
     const char* folder = text_of(info->destination_folder);
-    if (!join(target, folder, shortcut.target))
-        return;
+    if (!join_needed(target, folder, shortcut.target))
+        return 0;
     const char* args = shortcut.arguments;
     if (args && strcmp(args, "uninstall") == 0) {
         snprintf(arguments, sizeof arguments, "uninstall1,%s\\uninst.dat,%s,%s", folder,
                  text_of(info->product_name), text_of(info->product_key));
         args = arguments;
     }
-    if (snprintf(link_name, sizeof link_name, "%s.lnk", name) >= (int)sizeof link_name)
-        return;
+    snprintf(link_name, sizeof link_name, "%s.lnk", name);
     if (is_this_win95() != 0) {
         char relative[260];
-        if (!join(relative, text_of(info->product_name), link_name))
-            return;
-        LinkDescriptor link = {info, relative, target, args, shortcut.icon};
+        if (!join_needed(relative, text_of(info->product_name), link_name))
+            return 0;
+        LinkDescriptor link = {info, relative, target, args, shortcut.icon, 0};
         for_each_programs_folder(add_link_to_folder, &link);
-        return;
+        return !link.failed;
     }
     char path[260];
-    if (!join(path, text_of(info->group_folder), link_name))
-        return;
+    if (!join_needed(path, text_of(info->group_folder), link_name))
+        return 0;
     if (args)
         info->AddSpecialLink(path, target, (char*)args, shortcut.icon);
     else
         info->AddLink(path, target, shortcut.icon);
+    return 1;
 }
 
 void write_vmin() {
@@ -159,13 +173,15 @@ int __stdcall BeforeCopy(SetupInfo* info, unsigned long) {
     if (!read_install_list(info))
         return -1;
     for (const Shortcut& shortcut : kShortcuts)
-        add_shortcut(info, shortcut);
+        if (!add_shortcut(info, shortcut))
+            return -1;
     write_vmin();
     append_setting_entries(info);
     for (const char* library : {"hostinfo.dll", "hdlutil.dll", "langres.dll"}) {
         char path[260];
-        if (join(path, text_of(info->source_folder), library))
-            info->AddDependency(path);
+        if (!join_needed(path, text_of(info->source_folder), library))
+            return -1;
+        info->AddDependency(path);
     }
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "kfile.h"
 #include "kregkey.h"
 #include "links.h"
+#include "placer.h"
 #include "script.h"
 #include "window.h"
 
@@ -163,11 +164,30 @@ int __stdcall UninstallEnd(SetupInfo*, unsigned long) {
     return 0;
 }
 
-int __stdcall FileFailed(SetupInfo*, char* source, char* destination, unsigned long) {
+// The file entry the engine could not place: the one whose destination text
+// it handed over, else the first with an equal destination.
+FileEntry* failed_entry(SetupInfo* info, const char* destination) {
+    FileEntry* equal = nullptr;
+    for (unsigned int i = 0; i < info->files.count; i++) {
+        FileEntry* entry = info->files.items[i];
+        if (!entry || !entry->destination.text)
+            continue;
+        if (entry->destination.text == destination)
+            return entry;
+        if (!equal && strcmp(entry->destination.text, destination) == 0)
+            equal = entry;
+    }
+    return equal;
+}
+
+int __stdcall FileFailed(SetupInfo* info, char* source, char* destination, unsigned long) {
     if (source && strstr(source, "ddeproc")) {
-        // The DDE process holds its own file: stop it and copy once more.
+        // The DDE process holds its own file: stop it and place the entry
+        // once more as the media hold it (archived, masked or compressed).
         stop_dde_process();
-        CopyFileA(source, destination, TRUE);
+        FileEntry* entry = info && destination ? failed_entry(info, destination) : nullptr;
+        if (entry)
+            place_file(info, entry);
         return 0;
     }
     char message[4096];

@@ -63,11 +63,13 @@ int for_each_programs_folder(FolderCallback callback, void* context) {
 
 void add_link_to_folder(const char* folder, void* context) {
     LinkDescriptor* link = (LinkDescriptor*)context;
-    if (!link || !folder || !link->link_path || !link->target || !link->info)
+    if (!link || link->failed || !folder || !link->link_path || !link->target || !link->info)
         return;
     char path[260];
-    if (!join(path, folder, link->link_path))
+    if (!join_needed(path, folder, link->link_path)) {
+        link->failed = 1;
         return;
+    }
     if (link->arguments)
         link->info->AddSpecialLink(path, (char*)link->target, (char*)link->arguments, link->icon_index);
     else

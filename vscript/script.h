@@ -34,6 +34,10 @@ void load_text(unsigned int id, char* out, const char* fallback);
 // "%s\\%s" of a and b into out (260 bytes); 0, with out empty, when it
 // would not fit.
 int join(char* out, const char* a, const char* b);
+// join for a path the install cannot do without: one that does not fit is
+// shown to the user in a message box (the whole path, so that it names its
+// entry) and gives 0.
+int join_needed(char* out, const char* a, const char* b);
 // A text value of up to 259 characters into out (260 bytes), terminated
 // whether or not it was stored with its zero; 1 when it was read (at least
 // one byte). A longer value is not read and out is left as it was.
@@ -61,6 +65,10 @@ int run_tuning_probe(const char* tag, const char* folder);
 // Settings: defaults and restored entries for keys, snapshot, marker.
 void append_setting_entries(SetupInfo* info);
 void take_settings_snapshot();
+// Once a completed install has written the restored values: the snapshot and
+// the replace marker go (only in a replace; a snapshot without a marker
+// waits for one).
+void forget_replaced_settings();
 
 // User profiles: the Programs folder of the default user and each profile.
 typedef void (*FolderCallback)(const char* folder, void* context);
@@ -71,6 +79,7 @@ struct LinkDescriptor {
     const char* target;
     const char* arguments;  // null when the shortcut has none
     int icon_index;
+    int failed;  // set when a link path did not fit: the walk adds no more
 };
 void add_link_to_folder(const char* folder, void* descriptor);
 void remove_named_folder(const char* folder, void* folder_name);

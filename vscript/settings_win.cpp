@@ -1,6 +1,8 @@
 // The product's settings in the registry: the defaults each install writes,
 // the snapshot of a version being replaced and its restore, the replace
-// marker, and the hooks that use them (PathPre, OldVersionPost).
+// marker, and the hooks that use them (PathPre, OldVersionPost). The marker
+// and the snapshot outlive every install that does not complete: the old
+// version is gone by then, and they are all that is left of its settings.
 #include <new>
 #include <initializer_list>
 #include <stdio.h>
@@ -95,12 +97,12 @@ void append_defaults(SetupInfo* info) {
     number(info, kSettings, "_aggr", 1);
     text(info, kProduct, "bsp", "");
     number(info, kSettings, "dtg_aot", 1);
-    // The Run values; a command that would not fit 260 bytes is left out.
-    char command[260];
-    if (snprintf(command, sizeof command, "%s\\hub.exe runstart", folder) < (int)sizeof command)
-        text(info, kStartup, "Vantrel", command);
-    if (snprintf(command, sizeof command, "%s\\ddeproc.exe", folder) < (int)sizeof command)
-        text(info, kStartup, "ddeproc", command);
+    // The Run values: a command may be longer than a path.
+    kString command;
+    command.sprintf((char*)"%s\\hub.exe runstart", folder);
+    text(info, kStartup, "Vantrel", text_of(command));
+    command.sprintf((char*)"%s\\ddeproc.exe", folder);
+    text(info, kStartup, "ddeproc", text_of(command));
     number(info, kSettings, "dtg_state", 1);
     text(info, kSettings, "dtg_proxy_path", folder);
 }
@@ -148,8 +150,6 @@ void append_restored(SetupInfo* info) {
         if (snapshot.get((char*)value.name, &saved))
             number(info, value.where, value.name, saved);
     }
-    snapshot.close();
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, VANTREL_SNAPSHOT_KEY);
 }
 
 // Copies value name from one key to the snapshot when it can be read (at
@@ -207,15 +207,19 @@ void take_settings_snapshot() {
 int __stdcall PathPre(SetupInfo* info, unsigned long) {
     info->dialog_instance = language_module;
     kRegKey marker;
-    if (marker.open(HKEY_LOCAL_MACHINE, (char*)VANTREL_MARKER_KEY)) {
-        marker.close();
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, VANTREL_MARKER_KEY);
+    if (marker.open(HKEY_LOCAL_MACHINE, (char*)VANTREL_MARKER_KEY))
         replacing_previous = 1;
-    }
     char folder[260];
     if (read_text(HKEY_LOCAL_MACHINE, VANTREL_SNAPSHOT_KEY, "dtg_proxy_path", folder))
         info->destination_folder.set(folder);
     return 0;
+}
+
+void forget_replaced_settings() {
+    if (replacing_previous != 1)
+        return;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, VANTREL_SNAPSHOT_KEY);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, VANTREL_MARKER_KEY);
 }
 
 int __stdcall OldVersionPost(SetupInfo*, unsigned long) {

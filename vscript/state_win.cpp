@@ -35,6 +35,16 @@ int join(char* out, const char* a, const char* b) {
     return 1;
 }
 
+int join_needed(char* out, const char* a, const char* b) {
+    if (join(out, a, b))
+        return 1;
+    char message[1024];
+    snprintf(message, sizeof message,
+             "This path is longer than 259 characters:\n\n%s\\%s\n\nThe installation cannot go on.", a, b);
+    MessageBoxA(nullptr, message, "Path Too Long", MB_OK);
+    return 0;
+}
+
 int get_text(kRegKey& key, const char* name, char* out) {
     // One byte more than a text may hold, so that a value stored without its
     // zero still gets one.

@@ -47,6 +47,9 @@ int __stdcall AfterCopy(SetupInfo* info, unsigned long) {
 
 int __stdcall CompletePre(SetupInfo* info, unsigned long) {
     info->dialog_instance = language_module;
+    // Only a copy stage that wrote the registry values and the uninstall
+    // record leads here.
+    forget_replaced_settings();
     kRegKey settings;
     if (settings.open(HKEY_LOCAL_MACHINE, (char*)VANTREL_SETTINGS_KEY)) {
         settings.set((char*)"setsp", 1ul);

@@ -144,6 +144,24 @@ TEST_F(PlacerTest, RefusedMaskedFilesNeverWriteTheDestination) {
     }
 }
 
+TEST_F(PlacerTest, AnEntryThatFailedAtItsDestinationIsPlacedOnceMore) {
+    // Masked and compressed: the unmasked temporary file is what fails to
+    // reach D, which a folder of that name holds.
+    Bytes plain = random.bytes(3000), pad = random.bytes(3000);
+    masked_media("dde.exe", chunk_bytes(plain, 1000), pad);
+    std::string d = in_target("dde.exe");
+    ASSERT_TRUE(CreateDirectoryA(d.c_str(), nullptr));
+    set_entry(in_media("dde.exe"), d, FileEntry::kMasked | FileEntry::kCompressed, in_media("files.dat\\dde.exe"));
+    EXPECT_EQ(0, place());
+    EXPECT_STREQ(in_media("dde.exe").c_str(), entry.source.text) << "the entry is as it was given";
+    EXPECT_STREQ(d.c_str(), entry.destination.text);
+    ASSERT_TRUE(RemoveDirectoryA(d.c_str()));
+    ASSERT_EQ(1, place());
+    EXPECT_EQ(plain, file_bytes(d));
+    EXPECT_FALSE(file_exists(d + ".t"));
+    EXPECT_FALSE(file_exists(d + ".t.x"));
+}
+
 TEST_F(PlacerTest, CompressedEntries) {
     Bytes plain = random.bytes(9000);
     ASSERT_TRUE(put_file(in_media("two"), chunk_bytes(plain, 5000)));

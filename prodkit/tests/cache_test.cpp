@@ -37,6 +37,19 @@ public:
         write("cache_data", bytes);
     }
     void data(const std::string& name, size_t size) { write(name, std::string(size, 'd')); }
+    // A data file of length bytes written only in its last byte, so that
+    // the file system can leave the rest unallocated; its length as the
+    // file system reports it.
+    unsigned long long sparse(const std::string& name, unsigned long long length) {
+        {
+            std::ofstream out(path_ / name, std::ios::binary | std::ios::trunc);
+            out.seekp((std::streamoff)(length - 1));
+            out.put('d');
+        }
+        std::error_code error;
+        unsigned long long written = fs::file_size(path_ / name, error);
+        return error ? 0 : written;
+    }
     std::string text() const { return path_.string(); }
 
 private:
@@ -106,6 +119,27 @@ TEST(CacheSize, MissingOrShortFilesGiveZeroSilently) {
     folder.data("a", 5);
     std::string printed;
     EXPECT_EQ(5ul, size_of(folder, &printed));
+}
+
+TEST(CacheSize, TwoGibibytesAndMoreAreMeasuredAndFourSaturate) {
+    struct {
+        int line;
+        unsigned long long length;
+        unsigned long size;
+    } cases[] = {
+        {__LINE__, 0x80000000ull, 0x80000000ul},  // beyond a signed 32-bit file position
+        {__LINE__, 0xFFFFFFFFull, 0xFFFFFFFFul},
+        {__LINE__, 0x100000005ull, 0xFFFFFFFFul},  // not 5: the size saturates
+    };
+    CacheFolder folder("large");
+    folder.index("big");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "line " << c.line);
+        ASSERT_EQ(c.length, folder.sparse("big", c.length));
+        std::string printed;
+        EXPECT_EQ(c.size, size_of(folder, &printed));
+        EXPECT_EQ("Opened big\n", printed);
+    }
 }
 
 TEST(CacheSize, PathsThatDoNotFitAreRefused) {

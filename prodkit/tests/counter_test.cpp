@@ -234,6 +234,9 @@ TEST_F(Counter, TheCounterNameComesFromTheProductKeyAndMustFit) {
         {__LINE__, "vantrel_2.pl4", true},
         {__LINE__, std::string(229, 'n'), true},
         {__LINE__, std::string(230, 'n'), false},
+        // The longest text its buffer holds is read, so it is not taken for
+        // a missing name (which would post the default counter).
+        {__LINE__, std::string(259, 'n'), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "line " << c.line);

@@ -115,7 +115,10 @@ TEST_F(DialUp, ACommandLineThatDoesNotFitIsNotStarted) {
     files.place(windows_folder() + "\\rundll32.exe", child());
     std::string fixed = windows_folder() + "\\rundll32.exe " + system_folder() + "\\rnaui.dll,RnaDial ";
     size_t room = 259 - fixed.size();
-    for (size_t length : {room, room + 1}) {
+    // A chosen connection that is read but does not fit never falls back to
+    // the default one; 259 characters are the most a text buffer holds.
+    set_text(HKEY_CURRENT_USER, kRemoteAccess, "Default", "Home");
+    for (size_t length : {room, room + 1, (size_t)259}) {
         SCOPED_TRACE(length);
         std::string connection(length, 'c');
         connection[length / 2] = ' ';

@@ -190,7 +190,9 @@ TEST_F(Install, FreshInstallWritesEverythingAndRecordsIt) {
     EXPECT_EQ(1u, values.count("HKCU\\Software,SampleLastUser"));
     EXPECT_EQ(0u, keys.count("HKCU\\Software")) << "an existing key is recorded only as a value";
     EXPECT_EQ(1u, keys.count(std::string("HKLM\\") + kSettingsKey)) << "a new key is recorded whole";
-    EXPECT_LE(1u, keys.count("HKCU\\Software\\Halvern Dynamics Limited\\Sample Viewer"));
+    // A new key written with its default value: the value and the whole key.
+    EXPECT_EQ(1u, values.count("HKCU\\Software\\Halvern Dynamics Limited\\Sample Viewer,"));
+    EXPECT_EQ(1u, keys.count("HKCU\\Software\\Halvern Dynamics Limited\\Sample Viewer"));
     EXPECT_LE(1u, keys.count(std::string("HKLM\\") + kWindowsEntry));
 
     std::multiset<std::string> files = record_texts("File"), dirs = record_texts("Dir");
@@ -201,7 +203,8 @@ TEST_F(Install, FreshInstallWritesEverythingAndRecordsIt) {
         EXPECT_LE(1u, dirs.count(destination + name)) << name;
     // Value names are distinct: nothing recorded was overwritten.
     EXPECT_EQ(values_of(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Uninstall\\File").size(), files.size());
-    EXPECT_EQ(2u + 3u, values.size()) << "installDir, runs, SampleLastUser, UninstallString, DisplayName";
+    EXPECT_EQ(3u + 3u, values.size())
+        << "installDir, runs, SampleLastUser, UninstallString, DisplayName and the viewer's default value";
 }
 
 TEST_F(Install, UninstallLeavesNothingBehindButTheUsersFiles) {

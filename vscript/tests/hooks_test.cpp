@@ -54,20 +54,27 @@ void remove_product_keys() {
 // "setup", and the probe that records its command line.
 class Media {
 public:
-    Media() : dir_("media") {
-        CopyFileA((bin_folder() + "\\record_command.exe").c_str(), (dir_ / "hdlutil.exe").c_str(), FALSE);
-        CreateDirectoryA((dir_ / "setup").c_str(), nullptr);
+    // length: the media folder's length in characters (a folder of that
+    // length below the temporary one), 0 for the temporary folder itself.
+    explicit Media(size_t length = 0) : dir_("media"), path_(dir_.path()) {
+        if (length > path_.size() + 1) {
+            path_ += "\\" + std::string(length - path_.size() - 1, 'm');
+            CreateDirectoryA(path_.c_str(), nullptr);
+        }
+        CopyFileA((bin_folder() + "\\record_command.exe").c_str(), (path_ + "\\hdlutil.exe").c_str(), FALSE);
+        CreateDirectoryA((path_ + "\\setup").c_str(), nullptr);
     }
-    const std::string& path() const { return dir_.path(); }
-    void add(const std::string& name, const std::string& bytes = "x") { write_file(dir_ / name, bytes); }
+    const std::string& path() const { return path_; }
+    void add(const std::string& name, const std::string& bytes = "x") { write_file(path_ + "\\" + name, bytes); }
     std::string probe_commands() const {
         std::string commands;
-        read_file(dir_ / "commands.txt", &commands);
+        read_file(path_ + "\\commands.txt", &commands);
         return commands;
     }
 
 private:
     TempDir dir_;
+    std::string path_;
 };
 
 // A SetupInfo as setup.exe hands it to the script: hooks stored, folders set.
@@ -369,6 +376,52 @@ TEST(BeforeCopy, RefusalsAndShortLists) {
     remove_product_keys();
 }
 
+// Every path BeforeCopy builds must fit its 260 bytes; one that does not
+// ends the step with -1 and is shown to the user whole.
+TEST(BeforeCopy, APathThatDoesNotFitEndsTheStepAndIsShown) {
+    if (is_this_win95())
+        GTEST_SKIP() << "this part is for Windows NT";
+    // An install folder that leaves room for every shortcut's target
+    // ("\\vantrel_setup.exe" the longest) and a destination of 17 characters.
+    std::string folder = "C:\\" + std::string(238, 'd');
+    struct {
+        int line;
+        size_t media_length;  // 0: the temporary folder
+        const char* list;
+        std::string destination, group;
+        std::string shown;  // the path in the message; "" for none; a leading "\\": below the media folder
+    } cases[] = {
+        {__LINE__, 0, "total=1; src=a; dest=destination_of_17;", folder, "C:\\G", ""},
+        {__LINE__, 0, "total=1; src=a; dest=destination_of_18c;", folder, "C:\\G", folder + "\\destination_of_18c"},
+        // Not beside the list, and in "setup" one character too long.
+        {__LINE__, 240, "total=1; src=packed_13.bin; dest=a;", "C:\\D", "C:\\G", "\\setup\\packed_13.bin"},
+        {__LINE__, 0, "total=1; src=a; dest=a;", "C:\\D", "C:\\" + std::string(248, 'g'),
+         "C:\\" + std::string(248, 'g') + "\\Vantrel.lnk"},
+        // The install list fits; the first uninstall dependency does not.
+        {__LINE__, 247, "total=1; src=a; dest=a;", "C:\\D", "C:\\G", "\\hostinfo.dll"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "line " << c.line);
+        remove_product_keys();
+        Media media(c.media_length);
+        ASSERT_TRUE(c.media_length == 0 || media.path().size() == c.media_length);
+        media.add("install.dat", c.list);
+        ScriptRun run(media.path());
+        ASSERT_EQ(0, run.info.InstallBegin(&run.info, 0));
+        run.info.destination_folder.set(c.destination.c_str());
+        run.info.group_folder.set(c.group.c_str());
+        ConnectionAnswer answer({}, 1);
+        scriptkit::DialogWatch box("Path Too Long", IDOK, 0xFFFF);
+        EXPECT_EQ(c.shown.empty() ? 0 : -1, run.info.BeforeCopy(&run.info, 0));
+        EXPECT_EQ(c.shown.empty() ? 0 : 1, box.seen());
+        if (!c.shown.empty()) {
+            std::string path = c.shown[0] == '\\' ? media.path() + c.shown : c.shown;
+            EXPECT_NE(std::string::npos, box.text().find("\n" + path + "\n")) << box.text();
+        }
+    }
+    remove_product_keys();
+}
+
 std::vector<std::string> names_from(SetupInfo& info, unsigned first) {
     std::vector<std::string> names;
     for (unsigned i = first; i < info.keys.count; i++)
@@ -422,7 +475,7 @@ TEST(Replace, SnapshotMarkerAndRestoreAcrossTheHooks) {
     replacing_previous = 0;
     EXPECT_EQ(0, info.PathPre(&info, 0));
     EXPECT_EQ(1, replacing_previous);
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, VANTREL_MARKER_KEY));
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, VANTREL_MARKER_KEY)) << "kept until the install completes";
     EXPECT_STREQ("C:\\Old Vantrel", info.destination_folder.text);
 
     append_setting_entries(&info);
@@ -442,7 +495,10 @@ TEST(Replace, SnapshotMarkerAndRestoreAcrossTheHooks) {
     EXPECT_EQ(0ul, restored(info, "_aggr")->number);
     EXPECT_EQ(std::string(259, 't'), restored(info, "dtg_http_tim")->text.text);
     EXPECT_EQ(std::string(""), restored(info, "dtg_port_tim")->text.text) << "only the empty default";
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, VANTREL_SNAPSHOT_KEY)) << "the values are not written yet";
+    forget_replaced_settings();
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, VANTREL_SNAPSHOT_KEY));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, VANTREL_MARKER_KEY));
     remove_product_keys();
 }
 
@@ -470,6 +526,7 @@ TEST(Replace, ASnapshotWithoutMarkerProposesItsFolderAndRestoresNothing) {
         EXPECT_EQ(0, replacing_previous) << "line " << c.line;
         append_setting_entries(&info);
         EXPECT_EQ(24491ul, restored(info, "port")->number) << "line " << c.line;
+        forget_replaced_settings();
         EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, VANTREL_SNAPSHOT_KEY)) << "kept for a later replace";
     }
     remove_product_keys();
@@ -517,7 +574,7 @@ TEST(Windows95Child, ALanguageLibraryWithoutItsFolderNameAndShortcutsPerProfile)
     TempDir profiles("profiles");
     std::string defaults = profiles / "Default\\Start Menu\\Programs";
     // A profile whose Programs folder fits its 260 bytes but whose link paths
-    // would not: its shortcuts are skipped, the other profiles keep theirs.
+    // do not; it joins the others at the end.
     std::string longer = profiles.path() + "\\" + std::string(238 - profiles.path().size(), 'l');
     RegSetKeyValueA(HKEY_USERS, kDefaultShellFolders, "Programs", REG_SZ, defaults.c_str(),
                     (DWORD)defaults.size() + 1);
@@ -525,7 +582,7 @@ TEST(Windows95Child, ALanguageLibraryWithoutItsFolderNameAndShortcutsPerProfile)
     struct {
         const char* name;
         std::string folder;
-    } users[] = {{"ann", profiles / "ann"}, {"bob", longer}, {"cid", profiles / "cid"}};
+    } users[] = {{"ann", profiles / "ann"}, {"cid", profiles / "cid"}};
     for (const auto& u : users)
         RegSetKeyValueA(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\" + u.name).c_str(), "ProfileImagePath",
                         REG_SZ, u.folder.c_str(), (DWORD)u.folder.size() + 1);
@@ -548,7 +605,7 @@ TEST(Windows95Child, ALanguageLibraryWithoutItsFolderNameAndShortcutsPerProfile)
     EXPECT_EQ(0, lan_connection);
     EXPECT_STREQ("Run Vantrel", group_name);
 
-    // Each shortcut for the default user, then for each profile that fits.
+    // Each shortcut for the default user, then for each profile.
     std::vector<std::string> folders = {defaults, profiles / "ann\\Start Menu\\Programs",
                                         profiles / "cid\\Start Menu\\Programs"};
     const char* names[] = {"Run Vantrel", "Settings", "Update Now!", "Connect to Internet", "Vantrel Help",
@@ -559,6 +616,21 @@ TEST(Windows95Child, ALanguageLibraryWithoutItsFolderNameAndShortcutsPerProfile)
     EXPECT_STREQ("button", info.links.items[0]->arguments.text);
     EXPECT_EQ(nullptr, info.links.items[6]->arguments.text);
     EXPECT_EQ(1ul, info.keys.items[0]->number) << "optimize follows the tuning box";
+
+    // The profile whose link paths do not fit ends BeforeCopy with -1 and
+    // one message naming the first of them.
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (std::string(kProfileList) + "\\bob").c_str(), "ProfileImagePath", REG_SZ,
+                    longer.c_str(), (DWORD)longer.size() + 1);
+    {
+        ScriptRun again(media.path());
+        ASSERT_EQ(0, again.info.InstallBegin(&again.info, 0));
+        ConnectionAnswer connection({}, 1);
+        scriptkit::DialogWatch box("Path Too Long", IDOK, 0xFFFF);
+        EXPECT_EQ(-1, again.info.BeforeCopy(&again.info, 0));
+        EXPECT_EQ(1, box.seen());
+        std::string link = longer + "\\Start Menu\\Programs\\Vantrel\\Run Vantrel.lnk";
+        EXPECT_NE(std::string::npos, box.text().find("\n" + link + "\n")) << box.text();
+    }
 
     FreeLibrary(preloaded);
     RegSetKeyValueA(HKEY_USERS, kDefaultShellFolders, "Programs", REG_SZ, old_programs, (DWORD)strlen(old_programs) + 1);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace scriptkit {
@@ -36,6 +37,27 @@ private:
     char letter_;
     std::string link_;
     bool ready_ = false;
+};
+
+// While a hook runs on this thread, answers every dialog of the given
+// caption that appears with button (from a thread of its own), keeping the
+// text of its static control text_id (0xFFFF: a message box's text).
+class DialogWatch {
+public:
+    DialogWatch(const char* caption, int button, int text_id = 0);
+    ~DialogWatch();
+    DialogWatch(const DialogWatch&) = delete;
+    DialogWatch& operator=(const DialogWatch&) = delete;
+    // How many came, and the last one's text, once watching has ended.
+    int seen();
+    const std::string& text();
+
+private:
+    void finish();
+    std::thread thread_;
+    volatile bool done_ = false;
+    int seen_ = 0;
+    std::string text_;
 };
 
 }  // namespace scriptkit

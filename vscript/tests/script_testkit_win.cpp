@@ -1,6 +1,7 @@
 // Helpers of the script's tests: string table editing and Wine's drive links.
 #include "script_testkit.h"
 #include <stdlib.h>
+#include "testkit.h"
 
 namespace scriptkit {
 
@@ -107,6 +108,43 @@ EmulatedDrive::~EmulatedDrive() {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
+}
+
+DialogWatch::DialogWatch(const char* caption, int button, int text_id) {
+    std::string title = caption;
+    thread_ = std::thread([this, title, button, text_id] {
+        while (!done_) {
+            HWND dialog = FindWindowA("#32770", title.c_str());
+            if (dialog && IsWindowVisible(dialog)) {
+                seen_++;
+                if (text_id)
+                    text_ = testkit::control_text(dialog, text_id);
+                testkit::press(dialog, button);
+                testkit::wait_dialog_gone(title.c_str(), 5000);
+            }
+            Sleep(20);
+        }
+    });
+}
+
+DialogWatch::~DialogWatch() {
+    finish();
+}
+
+void DialogWatch::finish() {
+    done_ = true;
+    if (thread_.joinable())
+        thread_.join();
+}
+
+int DialogWatch::seen() {
+    finish();
+    return seen_;
+}
+
+const std::string& DialogWatch::text() {
+    finish();
+    return text_;
 }
 
 }  // namespace scriptkit

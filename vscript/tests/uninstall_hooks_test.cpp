@@ -7,12 +7,16 @@
 #include <algorithm>
 #include <string>
 #include <thread>
+#include "mediawrite.h"
+#include "placer.h"
 #include "script.h"
+#include "script_testkit.h"
 #include "testkit.h"
 
 extern "C" int __stdcall kSUMEntryPoint(SetupInfo* info, unsigned long context);
 
 using namespace testkit;
+using scriptkit::DialogWatch;
 
 namespace {
 
@@ -46,41 +50,6 @@ struct UninstallRun {
         EXPECT_EQ(0, info.UninstallBegin(&info, 0));
     }
     ~UninstallRun() { info.UninstallEnd(&info, 0); }
-};
-
-// While a hook runs, answers every dialog of the given caption that appears
-// with button, keeping the text of its static control text_id.
-class DialogWatch {
-public:
-    DialogWatch(const char* caption, int button, int text_id = 0) {
-        thread_ = std::thread([=] {
-            while (!done_) {
-                HWND dialog = FindWindowA("#32770", caption);
-                if (dialog && IsWindowVisible(dialog)) {
-                    seen_++;
-                    if (text_id)
-                        text_ = control_text(dialog, text_id);
-                    press(dialog, button);
-                    wait_dialog_gone(caption, 5000);
-                }
-                Sleep(20);
-            }
-        });
-    }
-    ~DialogWatch() { finish(); }
-    void finish() {
-        done_ = true;
-        if (thread_.joinable())
-            thread_.join();
-    }
-    int seen() { return finish(), seen_; }
-    const std::string& text() { return finish(), text_; }
-
-private:
-    std::thread thread_;
-    volatile bool done_ = false;
-    int seen_ = 0;
-    std::string text_;
 };
 
 TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
@@ -274,6 +243,56 @@ TEST(FileFailed, OnlyTheDdeProcessFileIsForgiven) {
         EXPECT_EQ(c.result, info.FileFailed(&info, &c.source[0], &c.destination[0], 0)) << "line " << c.line;
         EXPECT_EQ(c.result ? 1 : 0, box.seen()) << "line " << c.line;
         EXPECT_EQ(c.message, box.text()) << "line " << c.line;
+    }
+}
+
+// The first attempt fails at a destination held open (as the running DDE
+// process holds its file); the retry places the entry in its own form.
+TEST(FileFailed, TheDdeProcessFileIsPlacedOnceMoreAsTheMediaHoldIt) {
+    TempDir dir("ddeproc");
+    MaskRandom random(5);
+    Bytes program = random.bytes(5000), pad = random.bytes(5000);
+    std::vector<ArchiveMember> members = {{"ddeproc.exe", program, "", program.size()},
+                                          {"ddeproc.pad", pad, "", pad.size()}};
+    ASSERT_TRUE(write_file(dir / "files.dat", archive_bytes(members, 256, random)));
+    for (const char* form : {"packed", "masked", "both"})
+        ASSERT_TRUE(CreateDirectoryA((dir / form).c_str(), nullptr));
+    ASSERT_TRUE(write_file(dir / "packed\\ddeproc.exe", chunk_bytes(program, 2000)));
+    ASSERT_TRUE(write_file(dir / "masked\\ddeproc.exe", mask_bytes(program, pad)));
+    ASSERT_TRUE(write_file(dir / "both\\ddeproc.exe", mask_bytes(chunk_bytes(program, 2000), pad)));
+    std::string pad_member = dir / "files.dat\\ddeproc.pad";
+    struct {
+        int line;
+        std::string source;
+        bool masked;
+        int compressed;
+    } cases[] = {
+        {__LINE__, dir / "files.dat\\ddeproc.exe", false, 0},
+        {__LINE__, dir / "packed\\ddeproc.exe", false, 1},
+        {__LINE__, dir / "masked\\ddeproc.exe", true, 0},
+        {__LINE__, dir / "both\\ddeproc.exe", true, 1},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "line " << c.line);
+        SetupInfo info;
+        ASSERT_EQ(0, kSUMEntryPoint(&info, 0));
+        std::string folder = dir / ("to" + std::to_string(c.line)), destination = folder + "\\ddeproc.exe";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        ASSERT_EQ(1, c.masked ? info.AddXorFile(&c.source[0], &pad_member[0], &destination[0], c.compressed)
+                              : info.AddFile(&c.source[0], &destination[0], c.compressed));
+        FileEntry* entry = info.files.items[0];
+        HANDLE held = CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        EXPECT_EQ(0, place_file(&info, entry));
+        CloseHandle(held);
+        DialogWatch box("CopyFile Failed!", IDOK);
+        EXPECT_EQ(0, info.FileFailed(&info, entry->source, entry->destination, 0));
+        EXPECT_EQ(0, box.seen());
+        Bytes placed;
+        EXPECT_TRUE(read_file(destination, placed));
+        EXPECT_TRUE(program == placed) << placed.size() << " bytes";
+        EXPECT_FALSE(file_exists(destination + ".t"));
+        EXPECT_FALSE(file_exists(destination + ".t.x"));
     }
 }
 

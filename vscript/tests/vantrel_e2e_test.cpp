@@ -210,6 +210,104 @@ TEST_F(Vantrel, ReplaceKeepsTheSettingsOfTheVersionItReplaces) {
     uninstall(false);  // aggressive mode off, carried over: nothing to keep
 }
 
+// The old version is gone once the user can still cancel the replace, or the
+// copy stage can still fail: its settings then wait in the snapshot for the
+// next install, which restores them as the replace would have.
+TEST_F(Vantrel, AReplaceCutShortAfterTheOldVersionWentLeavesItsSettingsToTheNextInstall) {
+    WindowsVersion nt("nt40");
+    const char kSnapshot[] = "Software\\Halvern Dynamics Limited\\SavedVantrel";
+    const char kMarker[] = "SOFTWARE\\vuninst";
+    const BYTE goal[4] = {1, 2, 3, 4};
+    Value block;
+    block.type = REG_BINARY;
+    block.data.assign((const char*)goal, sizeof goal);
+    struct Carried {
+        const char *from, *to, *name;
+        Value old_value, restored;
+    };
+    // Every value the snapshot carries back, each unlike its default (setsp
+    // is left out: the completed install sets it to 1 whatever it was).
+    std::vector<Carried> carried = {
+        {kProduct, kProduct, "prefetch", number(1), number(1)},
+        {kProduct, kProduct, "port", number(8080), number(8080)},
+        {kProduct, kProduct, "NextProxy_host", text("proxy.example.com"), text("proxy.example.com")},
+        {kProduct, kProduct, "NextProxy_port", text("3128"), text("3128")},
+        {kProduct, kProduct, "SizeGoal", block, number(0x04030201)},
+        {kSettings, kSettings, "dtg_http_tim", text("http 45"), text("http 45")},
+        {kSettings, kSettings, "dtg_port_tim", text("port 30"), text("port 30")},
+        {kSettings, kSettings, "dtg_prefetch_threads", number(5), number(5)},
+        {kSettings, kSettings, "dtg_state", number(3), number(3)},
+        {kSettings, kSettings, "_beep", number(0), number(0)},
+    };
+    for (const char* name : {"_aggr", "_ltb", "_trs", "_sl", "_sp", "dtg_aal", "dtg_aot", "dtg_cookie_state",
+                             "showstart", "showend"})
+        carried.push_back({kSettings, kSettings, name, number(0), number(0)});
+    for (const char* name : {"dtg_auto_walk", "dtg_cache_only", "dtg_proxy", "optimize"})
+        carried.push_back({kSettings, kSettings, name, number(1), number(1)});
+    for (const char* name : {"o_mtu", "o_ttl", "o_rwin", "d_mtu", "d_ttl", "d_rwin"})
+        carried.push_back({kSettings, kProduct, name, number(7), number(7)});
+
+    enum Cut { kCancelAtInstallPath, kFailingCopyStage };
+    for (Cut cut : {kCancelAtInstallPath, kFailingCopyStage}) {
+        SCOPED_TRACE(cut == kCancelAtInstallPath ? "cancelled at Install Path" : "failing copy stage");
+        remove_product_traces();
+        remove_tree(destination);
+        bool tuning;
+        ASSERT_EQ(0ul, run("\"" + media() + "\\setup.exe\"", [&] { walk_through(false, &tuning); }).exit_code);
+        set_event("VantrelEvent");
+        for (const Carried& c : carried)
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, c.from, c.name, c.old_value.type, c.old_value.data.data(),
+                            (DWORD)c.old_value.data.size());
+
+        // A folder in the place of the first file fails the copy stage.
+        std::string blocked = dir.path() + "\\Blocked";
+        SHCreateDirectoryExA(nullptr, (blocked + "\\hub.exe").c_str(), nullptr);
+        ProcessResult cut_short = run("\"" + media() + "\\setup.exe\"", [&] {
+            EXPECT_TRUE(answer("Previous Version", 1));
+            EXPECT_TRUE(answer("Verify Uninstall", 1));  // the old version's own uninstall
+            HWND path = wait_dialog("Install Path", 60000);
+            ASSERT_NE(nullptr, path);
+            if (cut == kCancelAtInstallPath) {
+                press(path, 2);
+                return;
+            }
+            set_control_text(path, 100, blocked);
+            press(path, 1);
+            EXPECT_TRUE(answer("Connection", 1));
+            EXPECT_TRUE(answer("CopyFile Failed!", IDOK));
+        });
+        EXPECT_EQ(cut == kCancelAtInstallPath ? 0xFFFFFFFEul : 0xFFFFFFFFul, cut_short.exit_code) << cut_short.output;
+        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kSnapshot));
+        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kMarker));
+        wait_for_stage_two();
+        ASSERT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kSettings)) << "the old version is gone";
+
+        // No previous version any more: Welcome and License come first.
+        std::string proposed;
+        ProcessResult next = run("\"" + media() + "\\setup.exe\"", [&] {
+            EXPECT_TRUE(answer("Welcome", 1));
+            EXPECT_TRUE(answer("License Agreement", 1));
+            HWND path = wait_dialog("Install Path");
+            ASSERT_NE(nullptr, path);
+            proposed = control_text(path, 100);
+            press(path, 1);
+            EXPECT_TRUE(answer("Connection", 1));
+        });
+        ASSERT_EQ(0ul, next.exit_code) << next.output;
+        EXPECT_EQ(destination, proposed) << "the replaced version's folder is proposed";
+        EXPECT_TRUE(file_exists(destination + "\\hub.exe"));
+        for (const Carried& c : carried) {
+            Value now = value_of(HKEY_LOCAL_MACHINE, c.to, c.name);
+            EXPECT_TRUE(c.restored == now) << c.name << ": " << shown(now);
+        }
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kSnapshot));
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kMarker));
+        set_event("VantrelEvent");
+        uninstall();  // prefetching carried over: the offer to keep the product comes
+        remove_tree(blocked);
+    }
+}
+
 TEST_F(Vantrel, RefusalsEndTheInstallBeforeAnyDialog) {
     WindowsVersion nt("nt40");
     // The media are copied so that pieces can be taken away.
