@@ -322,8 +322,8 @@ TEST(Templates, ConnectionChoicesAreOneRadioGroupAndABox) {
 }
 
 // Every label shows whole in its control with the dialog's font: a static
-// text wraps within its rectangle, a button's caption stays on one line
-// beside its check mark or inside its edges.
+// text (or a multi-line button's caption) wraps within its rectangle, any
+// other caption stays on one line beside its check mark or inside its edges.
 TEST(Templates, EveryLabelFitsItsControl) {
     Library library;
     ASSERT_TRUE(library.module());
@@ -345,18 +345,14 @@ TEST(Templates, EveryLabelFitsItsControl) {
             TEXTMETRICA metrics;
             GetTextMetricsA(dc, &metrics);
             DWORD style = GetWindowLongA(control, GWL_STYLE);
-            UINT flags = DT_CALCRECT;
-            if (is_static && (style & SS_TYPEMASK) <= SS_RIGHT) {
-                flags |= DT_WORDBREAK;
-            } else {
-                flags |= DT_SINGLELINE;
-                DWORD type = style & BS_TYPEMASK;
-                if (is_button && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON ||
-                                  type == BS_RADIOBUTTON))
-                    room.left += GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth;
-                else if (is_button)
-                    InflateRect(&room, -2 * GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
-            }
+            bool wraps = is_static ? (style & SS_TYPEMASK) <= SS_RIGHT : (style & BS_MULTILINE) != 0;
+            UINT flags = DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE);
+            DWORD type = style & BS_TYPEMASK;
+            if (is_button && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON ||
+                              type == BS_RADIOBUTTON))
+                room.left += GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth;
+            else if (is_button)
+                InflateRect(&room, -2 * GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
             RECT needed = {0, 0, room.right - room.left, 0};
             DrawTextA(dc, text, -1, &needed, flags);
             SelectObject(dc, old);
