@@ -84,7 +84,9 @@ endfunction()
 # kwine_lane(tests...): each of these Windows tests runs in a Wine lane of its
 # own (a prefix, display and wineserver no other running test uses: see
 # tools/wine/wineenv.sh), so they need not run serially for the machine-wide
-# state inside Wine that they change and put back.
+# state inside Wine that they change and put back. The long entries carry a
+# COST of about their seconds: CTest starts the costliest first, and on a
+# fresh clone it has no times of its own yet.
 function(kwine_lane)
   if(KWIN)
     set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS wine:1)
