@@ -47,21 +47,60 @@ function(kbarestart target)
   target_link_options(${target} PRIVATE ${KBARE_START_LINK} -Wl,-e,${entry})
 endfunction()
 
-# ktest(name sources... LIBS libs...): a GoogleTest program run by CTest
-# (under Wine for the Windows builds). Windows test programs link -static so
-# they import only system DLLs and msvcrt.dll.
+# ktest(name sources... LIBS libs... PROPERTIES props... GROUPS group filter...):
+# a GoogleTest program run by CTest (under Wine for the Windows builds).
+# Windows test programs link -static so they import only system DLLs and
+# msvcrt.dll. GROUPS splits a long program into several CTest entries that
+# run side by side: name_group runs the cases of its GoogleTest filter, and
+# the entry named name runs every case no group names (a case added later
+# lands there), so each case runs exactly once.
 function(ktest name)
-  cmake_parse_arguments(KT "" "" "LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(KT "" "" "LIBS;PROPERTIES;GROUPS" ${ARGN})
   add_executable(${name} ${KT_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${KT_LIBS} gtest gtest_main)
   if(KWIN)
     target_link_options(${name} PRIVATE -static)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
+  set(entries ${name})
+  set(grouped "")
+  while(KT_GROUPS)
+    list(POP_FRONT KT_GROUPS group filter)
+    add_test(NAME ${name}_${group} COMMAND ${name} --gtest_filter=${filter})
+    list(APPEND entries ${name}_${group})
+    string(APPEND grouped ":${filter}")
+  endwhile()
+  if(grouped)
+    string(SUBSTRING "${grouped}" 1 -1 grouped)
+    add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${grouped})
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
+  kwine_lane(${entries})
   if(KT_PROPERTIES)
-    set_tests_properties(${name} PROPERTIES ${KT_PROPERTIES})
+    set_tests_properties(${entries} PROPERTIES ${KT_PROPERTIES})
   endif()
 endfunction()
+
+# kwine_lane(tests...): each of these Windows tests runs in a Wine lane of its
+# own (a prefix, display and wineserver no other running test uses: see
+# tools/wine/wineenv.sh), so they need not run serially for the machine-wide
+# state inside Wine that they change and put back. The long entries carry a
+# COST of about their seconds: CTest starts the costliest first, and on a
+# fresh clone it has no times of its own yet.
+function(kwine_lane)
+  if(KWIN)
+    set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS wine:1)
+  endif()
+endfunction()
+
+# Loopback port 80 belongs to the machine, not to a lane: the counter's tests
+# serve it, and the product's main program, which other tests start, posts
+# to it. The resource "port80" has four shares (tools/wine/wineenv.sh): a
+# test that may start the product takes one, the counter's server all four,
+# so the server never runs beside the product while the product tests run
+# side by side. Given as a test's RESOURCE_GROUPS.
+set(KPORT80_CLIENT "wine:1,port80:1")
+set(KPORT80_SERVER "wine:1,port80:4")
 
 # kicon(output background drawing): an icon file (32x32 and 16x16, palette
 # colours) made at build time with ImageMagick, so that no picture is kept

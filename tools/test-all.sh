@@ -14,13 +14,20 @@ echo "== programs"
 clean_path_up "$top/build/path"
 tools/build.sh
 . tools/wine/wineenv.sh
-trap 'wine_env_down "$top/build/win64"' EXIT
+trap 'wine_lanes_down "$top/build/win64"' EXIT
 status=0
 echo "== imports of the product binaries"
 tools/check-imports.sh build/win64 build/win32 || status=1
+phase=$SECONDS
 echo "== native tests"
 (cd build/native && ctest --output-on-failure -j2) || status=1
-echo "== windows tests (wine64)"
-wine_env_up "$top/build/win64"
-(cd build/win64 && ctest --output-on-failure -j2) || status=1
+echo "   native tests: $((SECONDS - phase)) s"
+# Each Windows test runs in a Wine lane of its own (tools/wine/wineenv.sh),
+# as many side by side as there are lanes.
+phase=$SECONDS
+echo "== windows tests (wine64, $WINE_LANES lanes)"
+wine_lanes_up "$top/build/win64" || status=1
+echo "   the lanes' prefixes, displays and servers: $((SECONDS - phase)) s"
+(cd build/win64 && ctest --resource-spec-file wine/lanes.json --output-on-failure -j"$WINE_LANES") || status=1
+echo "   windows tests: $((SECONDS - phase)) s"
 exit $status

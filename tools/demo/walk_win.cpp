@@ -13,6 +13,10 @@ namespace {
 const DWORD kTimeLimitMs = 300000;
 const DWORD kPollMs = 100;
 const DWORD kPaintMs = 400;
+// A progress display is photographed once its bar is part-way: filled to at
+// least this share, read off the screen every kBarPollMs.
+const int kPartWayPercent = 40;
+const DWORD kBarPollMs = 15;
 // Of the program's trace lines only those of hostinfo.dll are shown: they
 // name each change of the system's settings that the product asks for. The
 // others are counted.
@@ -67,6 +71,69 @@ void take_step(HWND dialog, const std::string& step) {
         testkit::press(dialog, id);
 }
 
+BOOL CALLBACK find_progress_bar(HWND control, LPARAM context) {
+    char kind[32] = "";
+    GetClassNameA(control, kind, sizeof kind);
+    if (_stricmp(kind, "msctls_progress32") != 0)
+        return TRUE;
+    *(HWND*)context = control;
+    return FALSE;
+}
+
+// How much of the bar's inside shows the highlight colour that a progress
+// bar fills with, in percent, read along its middle row on the screen. The
+// program that owns the bar runs no message loop while it copies, so the
+// bar cannot be asked for its position; it paints each step at once.
+int bar_filled_percent(HWND bar) {
+    RECT r;
+    if (!GetClientRect(bar, &r) || r.right <= 0)
+        return 0;
+    MapWindowPoints(bar, nullptr, (POINT*)&r, 2);
+    int width = r.right - r.left;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = 1;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    DWORD* row = nullptr;
+    HBITMAP bits = CreateDIBSection(screen, &info, DIB_RGB_COLORS, (void**)&row, nullptr, 0);
+    int filled = 0;
+    if (bits) {
+        HGDIOBJ old = SelectObject(memory, bits);
+        if (BitBlt(memory, 0, 0, width, 1, screen, r.left, (r.top + r.bottom) / 2, SRCCOPY)) {
+            GdiFlush();
+            COLORREF fill = GetSysColor(COLOR_HIGHLIGHT);
+            DWORD wanted = (GetRValue(fill) << 16) | (GetGValue(fill) << 8) | GetBValue(fill);
+            for (int x = 0; x < width; x++)
+                filled += (row[x] & 0xFFFFFF) == wanted;
+        }
+        SelectObject(memory, old);
+        DeleteObject(bits);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return filled * 100 / width;
+}
+
+// Waits until the dialog's progress bar is part-way; false when the dialog
+// has no bar or went before that.
+bool wait_part_way(HWND dialog) {
+    HWND bar = nullptr;
+    EnumChildWindows(dialog, find_progress_bar, (LPARAM)&bar);
+    if (!bar)
+        return false;
+    DWORD start = GetTickCount();
+    while (IsWindow(bar) && IsWindowVisible(dialog) && GetTickCount() - start < kTimeLimitMs) {
+        if (bar_filled_percent(bar) >= kPartWayPercent)
+            return true;
+        Sleep(kBarPollMs);
+    }
+    return false;
+}
+
 // The button a user would press to go on: the default button, else OK.
 int default_button(HWND dialog) {
     LRESULT id = SendMessageA(dialog, DM_GETDEFID, 0, 0);
@@ -114,8 +181,8 @@ private:
         return nullptr;
     }
 
-    void photograph(HWND dialog, const std::string& caption) {
-        Sleep(kPaintMs);
+    void photograph(HWND dialog, const std::string& caption, DWORD paint_ms = kPaintMs) {
+        Sleep(paint_ms);
         std::string name = shot_name(walk_, ++shots_, caption);
         if (testkit::save_png(dialog, walk_.shots + "\\" + name))
             printf("   dialog \"%s\": %s\n", caption.c_str(), name.c_str());
@@ -135,6 +202,11 @@ private:
             return 0;
         }
         a->seen = true;
+        if (a->steps.empty() && wait_part_way(dialog)) {
+            // Painted already: the bar shows each step as it is made.
+            photograph(dialog, caption, 0);
+            return 1;
+        }
         for (size_t i = 0; i + 1 < a->steps.size(); i++)
             take_step(dialog, a->steps[i]);
         photograph(dialog, caption);

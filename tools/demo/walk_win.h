@@ -8,7 +8,8 @@
 // ";": "ID" presses the button (or box) ID, "ID:TEXT" puts TEXT into the
 // control ID. Every step but the last is taken before the screenshot, the
 // last one after it, so the picture shows the choices made. No steps: the
-// dialog is only photographed (a modeless progress display).
+// dialog is only photographed (a modeless progress display: once its bar is
+// part-way).
 struct Answer {
     std::string caption;
     std::vector<std::string> steps;

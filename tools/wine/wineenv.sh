@@ -1,8 +1,13 @@
-# Wine environment for the tests and the demo: one prefix per build folder,
-# one private Xvfb display, one persistent wineserver. Source this file, then
-# call wine_env_up BUILD_DIR; afterwards WINEPREFIX, DISPLAY and the other
-# variables are exported and `wine_run PROGRAM ARGS...` runs a program.
-# Everything is guarded by a lock, so parallel CTest jobs share one setup.
+# Wine environment for the tests and the demo. A Wine machine is a prefix,
+# a private Xvfb display and a persistent wineserver, with its own emulated
+# drives. Each build folder has one for the demo (BUILD/wine) and
+# WINE_LANES "lanes" for the tests (BUILD/wine/lane0, lane1, ...): CTest
+# hands each Windows test a lane of its own (tools/wine/wine-run), so tests
+# run side by side without sharing a registry, a window list or a drive.
+# Source this file, then call wine_env_up BUILD_DIR [LANE]; afterwards
+# WINEPREFIX, DISPLAY and the other variables are exported and
+# `wine_run PROGRAM ARGS...` runs a program. Making a machine is guarded by
+# a lock, so jobs started together share one setup.
 
 # The package wine64 puts its programs under /usr/lib/wine only: wineboot
 # and wineserver are not on PATH on a fresh machine, so both are called by
@@ -12,12 +17,17 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 WINEBOOT_EXE=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/wineboot.exe
 
+# Four lanes: the tests mostly wait (on dialogs and the installer's pacing),
+# so four of them keep two cores busy.
+WINE_LANES=4
+
+# wine_env_vars BUILD_DIR [LANE]
 wine_env_vars() {
-    export WINEPREFIX="$1/wine/prefix"
+    export WINE_STATE="$1/wine${2:+/lane$2}"
+    export WINEPREFIX="$WINE_STATE/prefix"
     export WINELOADER=$WINE64
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-    export WINE_STATE="$1/wine"
 }
 
 # The prefix holds the drive letters the tests use: R: an emulated CD-ROM drive,
@@ -98,8 +108,9 @@ wine_server_up() {
     "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 }
 
+# wine_env_up BUILD_DIR [LANE]
 wine_env_up() {
-    wine_env_vars "$1"
+    wine_env_vars "$1" "${2:-}"
     mkdir -p "$WINE_STATE"
     (
         flock 9
@@ -110,15 +121,43 @@ wine_env_up() {
     wine_display_up
 }
 
-# Stops the wineserver and the private display of this build folder.
+# wine_env_down BUILD_DIR [LANE]: stops the machine's wineserver and display.
 wine_env_down() {
-    wine_env_vars "$1"
+    wine_env_vars "$1" "${2:-}"
     "$WINESERVER" -k 2>/dev/null
     local f="$WINE_STATE/display"
     if [ -f "$f" ]; then
         kill "$(cut -d' ' -f2 "$f")" 2>/dev/null
         rm -f "$f"
     fi
+}
+
+# Makes and starts every lane of the build folder, side by side, and writes
+# the resource file that hands them to CTest (one test per lane at a time):
+#   ctest --resource-spec-file BUILD_DIR/wine/lanes.json -j$WINE_LANES
+wine_lanes_up() {
+    local lane ids="" failed=0
+    for lane in $(seq 0 $((WINE_LANES - 1))); do
+        (wine_env_up "$1" "$lane") &
+        ids="$ids${ids:+,}{\"id\":\"$lane\",\"slots\":1}"
+    done
+    for lane in $(seq 1 "$WINE_LANES"); do
+        wait -n || failed=1
+    done
+    # Loopback port 80 in four shares: see KPORT80_CLIENT in cmake/kproject.cmake.
+    printf '{"version":{"major":1,"minor":0},"local":[{"wine":[%s],"port80":[{"id":"loopback","slots":4}]}]}\n' \
+        "$ids" > "$1/wine/lanes.json"
+    return $failed
+}
+
+# Stops the wineserver and display of every lane of the build folder.
+wine_lanes_down() {
+    local state
+    for state in "$1"/wine/lane*/; do
+        [ -d "$state" ] || continue
+        state=${state%/}
+        (wine_env_down "$1" "${state##*/lane}")
+    done
 }
 
 wine_run() {

@@ -19,9 +19,15 @@ const char kSettings[] = "Software\\Halvern Dynamics Limited\\Vantrel\\Settings"
 const char kInternet[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 // One hostinfo.dll operation in the probe program, which Wine's version
-// emulation can show another Windows.
+// emulation can show another Windows. A probe that did not start, or did
+// not end with 0, says so after its output.
 std::string probe_output(const std::string& arguments) {
-    return run_process(bin_folder() + "\\hostinfo_probe.exe " + arguments).output;
+    ProcessResult r = run_process(bin_folder() + "\\hostinfo_probe.exe " + arguments);
+    if (!r.started)
+        return "(not started: error " + std::to_string(GetLastError()) + ")";
+    if (r.exit_code != 0)
+        r.output += "(exit code " + std::to_string(r.exit_code) + ")";
+    return r.output;
 }
 
 // The probe's answer: its first line after the library's trace lines.

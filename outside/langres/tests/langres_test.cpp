@@ -321,6 +321,50 @@ TEST(Templates, ConnectionChoicesAreOneRadioGroupAndABox) {
     }
 }
 
+// Every label shows whole in its control with the dialog's font: a static
+// text (or a multi-line button's caption) wraps within its rectangle, any
+// other caption stays on one line beside its check mark or inside its edges.
+TEST(Templates, EveryLabelFitsItsControl) {
+    Library library;
+    ASSERT_TRUE(library.module());
+    for (const TemplateCase& c : template_cases()) {
+        Dialog dialog(library.module(), c.id);
+        ASSERT_TRUE(dialog.window()) << "template " << c.id;
+        for (HWND control = GetWindow(dialog.window(), GW_CHILD); control;
+             control = GetWindow(control, GW_HWNDNEXT)) {
+            char kind[32] = "", text[512] = "";
+            GetClassNameA(control, kind, sizeof kind);
+            GetWindowTextA(control, text, sizeof text);
+            bool is_static = _stricmp(kind, "Static") == 0, is_button = _stricmp(kind, "Button") == 0;
+            if (!*text || (!is_static && !is_button))
+                continue;
+            RECT room;
+            GetClientRect(control, &room);
+            HDC dc = GetDC(control);
+            HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(control, WM_GETFONT, 0, 0));
+            TEXTMETRICA metrics;
+            GetTextMetricsA(dc, &metrics);
+            DWORD style = GetWindowLongA(control, GWL_STYLE);
+            bool wraps = is_static ? (style & SS_TYPEMASK) <= SS_RIGHT : (style & BS_MULTILINE) != 0;
+            UINT flags = DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE);
+            DWORD type = style & BS_TYPEMASK;
+            if (is_button && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON ||
+                              type == BS_RADIOBUTTON))
+                room.left += GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth;
+            else if (is_button)
+                InflateRect(&room, -2 * GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+            RECT needed = {0, 0, room.right - room.left, 0};
+            DrawTextA(dc, text, -1, &needed, flags);
+            SelectObject(dc, old);
+            ReleaseDC(control, dc);
+            EXPECT_LE(needed.right, room.right - room.left)
+                << "template " << c.id << ", control " << GetDlgCtrlID(control) << ": \"" << text << "\"";
+            EXPECT_LE(needed.bottom, room.bottom - room.top)
+                << "template " << c.id << ", control " << GetDlgCtrlID(control) << ": \"" << text << "\"";
+        }
+    }
+}
+
 TEST(Templates, VerifyUninstallReadsAsTheInstallerDescribesIt) {
     Library library;
     Template found;
