@@ -51,8 +51,8 @@ contributors() {
             if (!match(file, /\(.*\)$/)) { sub(/.*\//, "", file); sub(/\.obj$/, "", file); return "ours " file }
             m = substr(file, RSTART + 1, RLENGTH - 2); a = substr(file, 1, RSTART - 1)
             sub(/.*\//, "", a)
+            if (a == "libkzlib.a") { sub(/\.c\.obj$/, ".o", m); return "zlib " m }
             if (file !~ /^\//) { sub(/\.obj$/, "", m); return "ours " m }
-            if (a == "libz.a") return "zlib " m
             if (a == "libgcc.a") return "libgcc " m
             if (a ~ /^lib(mingw|moldname)/) return "mingw " m
             sub(/^lib/, "", a); sub(/\.a$/, "", a)
