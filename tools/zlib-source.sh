@@ -31,13 +31,13 @@ export DEBIAN_FRONTEND=noninteractive
 if ! apt-cache showsrc "zlib=$version" 2>/dev/null | grep -q '^Package: zlib'; then
     apt-get update -qq
 fi
-work=$(mktemp -d "$top/build/zlib-fetch.XXXXXX")
-chmod 755 "$work"  # apt fetches as its own user
+mkdir -p "$(dirname "$dest")"
+work=$(mktemp -d "$(dirname "$dest")/zlib-fetch.XXXXXX")
+chmod 777 "$work"  # apt fetches as its own user
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && apt-get source -qq "zlib=$version" >/dev/null)
 unpacked=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'zlib-*' | head -1)
 [ -f "$unpacked/infback.c" ] || { echo "zlib-source: no sources unpacked from zlib $version" >&2; exit 1; }
-mkdir -p "$(dirname "$dest")"
 rm -rf "$dest"
 mv "$unpacked" "$dest"
 echo "zlib $version sources in $dest"
