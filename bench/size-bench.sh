@@ -5,6 +5,7 @@
 # sections, then for setup.exe its largest contributors from the link map:
 # our objects and resources, zlib's and libgcc's, the import tables of each
 # system DLL and what the linker makes itself (the export table).
+# The totals of the run before (kept in build/size) stand beside the new.
 # Usage: bench/size-bench.sh [COUNT]   (COUNT contributors, default 25)
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,8 +52,8 @@ contributors() {
             if (!match(file, /\(.*\)$/)) { sub(/.*\//, "", file); sub(/\.obj$/, "", file); return "ours " file }
             m = substr(file, RSTART + 1, RLENGTH - 2); a = substr(file, 1, RSTART - 1)
             sub(/.*\//, "", a)
+            if (a == "libkzlib.a") { sub(/\.c\.obj$/, ".o", m); return "zlib " m }
             if (file !~ /^\//) { sub(/\.obj$/, "", m); return "ours " m }
-            if (a == "libz.a") return "zlib " m
             if (a == "libgcc.a") return "libgcc " m
             if (a ~ /^lib(mingw|moldname)/) return "mingw " m
             sub(/^lib/, "", a); sub(/\.a$/, "", a)
@@ -93,14 +94,26 @@ contributors() {
         }' "$1"
 }
 
+# Each run keeps its totals in build/size/totals.txt; the next run shows
+# them as "before" beside its own.
+rm -f build/size/totals.before
+touch build/size/totals.before
+[ -f build/size/totals.txt ] && mv build/size/totals.txt build/size/totals.before
 for f in setup.exe vscript.dll prodkit.dll; do
     [ -f "build/win32/bin/$f" ] || { echo "$f: not built, skipped"; echo; continue; }
     i686-w64-mingw32-strip -o "build/size/$f" "build/win32/bin/$f"
     sections "build/size/$f"
+    echo "$f $(stat -c %s "build/size/$f")" >>build/size/totals.txt
     echo
 done
+echo "stripped totals (bytes)       before     after    change"
+awk 'FILENAME == ARGV[1] { before[$1] = $2; next }
+     { b = ($1 in before) ? before[$1] : ""
+       printf "  %-24s %9s %9d %9s\n", $1, b, $2, b == "" ? "" : sprintf("%+d", $2 - b) }' \
+    build/size/totals.before build/size/totals.txt
+rm -f build/size/totals.before
 size=$(stat -c %s build/size/setup.exe)
-echo "setup.exe: $size of the 65536 bytes it may take ($((65536 - size)) to spare)"
+echo "setup.exe: $size of the 49152 bytes it may take ($((49152 - size)) to spare)"
 echo
 echo "setup.exe by contributor (bytes of each input section, from build/win32/maps/setup.exe.map)"
 contributors build/win32/maps/setup.exe.map build/size/setup.exe

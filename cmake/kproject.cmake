@@ -102,16 +102,22 @@ endfunction()
 set(KPORT80_CLIENT "wine:1,port80:1")
 set(KPORT80_SERVER "wine:1,port80:4")
 
-# kicon(output background drawing): an icon file (32x32 and 16x16, palette
-# colours) made at build time with ImageMagick, so that no picture is kept
-# as a binary file. drawing is an ImageMagick -draw primitive in the 32x32
-# frame, filled white, for example "circle 16,16 16,5". The 16x16 picture
-# is sampled from the 32x32 one so that it keeps its few colours (a smoothed
-# one has more than a palette holds and is stored with 32-bit pixels).
+# kicon(output background drawing [LARGE_ONLY]): an icon file (32x32 and
+# 16x16, palette colours) made at build time with ImageMagick, so that no
+# picture is kept as a binary file. drawing is an ImageMagick -draw
+# primitive in the 32x32 frame, filled white, for example "circle 16,16
+# 16,5". The 16x16 picture is sampled from the 32x32 one so that it keeps
+# its few colours (a smoothed one has more than a palette holds and is
+# stored with 32-bit pixels). LARGE_ONLY leaves it out: Windows then shrinks
+# the 32x32 picture where it shows a small icon.
 find_program(KCONVERT convert)
 function(kicon output background drawing)
+  set(small "(" +clone -sample 16x16 ")")
+  if("LARGE_ONLY" IN_LIST ARGN)
+    set(small)
+  endif()
   add_custom_command(OUTPUT ${output}
     COMMAND ${KCONVERT} -size 32x32 xc:${background} -fill white -draw "${drawing}"
-            ( +clone -sample 16x16 ) -type Palette ${output}
+            ${small} -type Palette ${output}
     VERBATIM)
 endfunction()

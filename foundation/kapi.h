@@ -6,12 +6,15 @@
 // setup.exe exports the foundation; the script library imports it from there.
 #ifdef KSETUP_IMPORTS
 #define KAPI __declspec(dllimport)
-#elif defined(KFOUNDATION_PRIVATE)
-// A library that carries its own copy of a piece for internal use only
-// (prodkit.dll's bitmap loading and multibyte length): nothing exported.
-#define KAPI
-#else
+#elif defined(KFOUNDATION_EXPORTS)
+// prodkit.dll exports its own copies of a few pieces under the same names.
 #define KAPI __declspec(dllexport)
+#else
+// setup.exe exports exactly the names that setup/setup.def lists: marking
+// the classes would also export the base-object constructors and
+// destructors that no script calls. Elsewhere (the test programs,
+// prodkit.dll's internal copies) the pieces are plain code.
+#define KAPI
 #endif
 #define KPRINTF(f, a) __attribute__((format(ms_printf, f, a)))
 // msvcrt's own formatter: the C99 vsnprintf of mingw would bring its whole

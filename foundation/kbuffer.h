@@ -2,7 +2,7 @@
 #pragma once
 #include "kapi.h"
 
-class KAPI kBuffer {
+class KAPI kBuffer final {
 public:
     void* data;          // null when empty
     unsigned long size_; // usable bytes

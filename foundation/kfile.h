@@ -5,7 +5,7 @@
 
 class kBuffer;
 
-class KAPI kFile {
+class KAPI kFile final {
 public:
     FILE* stream;  // null when no file is open
 

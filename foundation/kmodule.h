@@ -5,7 +5,7 @@
 
 typedef int (*kProc)();
 
-class KAPI kModule {
+class KAPI kModule final {
 public:
     HINSTANCE handle;  // null when none
     int borrowed;      // 1 when looked up with get: never freed by us
@@ -30,7 +30,7 @@ public:
     kProc getproc(char* name);
 };
 
-class KAPI kEvent {
+class KAPI kEvent final {
 public:
     HANDLE handle_;  // null when none; owned, also when given with handle(h)
 
@@ -54,7 +54,7 @@ public:
     void handle(void* h);
 };
 
-class KAPI kCriticalSection {
+class KAPI kCriticalSection final {
 public:
     CRITICAL_SECTION section;
 
@@ -67,7 +67,7 @@ public:
 };
 
 // Holds a critical section for exactly its own lifetime; null holds nothing.
-class KAPI kCritSectLock {
+class KAPI kCritSectLock final {
 public:
     kCriticalSection* held;
 

@@ -8,7 +8,7 @@
 // system's error code is not kept. A null or empty value name addresses the
 // key's default value. Text values are REG_SZ, numbers REG_DWORD, byte blocks
 // REG_BINARY; reads do not check the stored type.
-class KAPI kRegKey {
+class KAPI kRegKey final {
 public:
     HKEY key;  // null when no key is held
 

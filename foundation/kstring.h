@@ -7,7 +7,7 @@ class kFile;
 
 // An unset string (null text) and a string set to the empty text differ:
 // the first has no block, the second a one-byte block. Copies duplicate the text.
-class KAPI kString {
+class KAPI kString final {
 public:
     char* text;
 

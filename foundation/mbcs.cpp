@@ -2,7 +2,9 @@
 #include "mbcs.h"
 
 int mb_char_size(const char* s) {
-    if (mb_is_lead((unsigned char)s[0]) && s[1] != 0)
+    // No code page has a lead byte below 0x80: plain ASCII text, most of
+    // what is compared and measured, needs no look-up.
+    if ((unsigned char)s[0] >= 0x80 && mb_is_lead((unsigned char)s[0]) && s[1] != 0)
         return 2;
     return 1;
 }

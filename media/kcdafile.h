@@ -5,7 +5,7 @@
 #include "kapi.h"
 
 // Byte 0 frames (0-74), byte 1 seconds, byte 2 minutes, byte 3 zero.
-class KAPI kMSF {
+class KAPI kMSF final {
 public:
     uint32_t packed;
 
@@ -14,7 +14,7 @@ public:
     unsigned long value(unsigned long form);
 };
 
-class KAPI kCDAFile {
+class KAPI kCDAFile final {
 public:
     // The fields carry a trailing underscore (as kBuffer's size_ does)
     // because the exported accessors own the plain names.

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <new>
+#include "masked.h"
 #include "mbcs.h"
 #include "mediaos.h"
 
@@ -35,42 +36,53 @@ int names_match(const char* a, const char* b) {
 }
 
 // A scan of the directory from its start. Entries are read a batch at a
-// time (one read for many entries: installs look members up in archives of
-// thousands), but nothing is kept once the scan ends. The directory ends at
-// an empty name or where a read falls short of a whole entry.
+// time into a block on the heap (one read for many entries: installs look
+// members up in archives of thousands), but nothing is kept once the scan
+// ends; without that block the scan reads one entry at a time. The
+// directory ends at an empty name or where a read falls short of a whole
+// entry.
 class DirectoryScan {
 public:
-    explicit DirectoryScan(kFile& file) : file_(file), count_(0), next_(0), ended_(!file.seek(0, 0)) {}
+    explicit DirectoryScan(kFile& file)
+        : file_(file), batch_((kFDFileEntry*)malloc(kBatch * sizeof(kFDFileEntry))), count_(0), next_(0),
+          ended_(!file.seek(0, 0)) {}
+    ~DirectoryScan() { free(batch_); }
+    DirectoryScan(const DirectoryScan&) = delete;
+    DirectoryScan& operator=(const DirectoryScan&) = delete;
 
-    // The next entry, its name always terminated within its field; 0 at the end.
-    int next(kFDFileEntry& entry) {
+    // The next entry, its name always terminated within its field, valid
+    // until the next call; null at the end.
+    kFDFileEntry* next() {
         if (next_ == count_ && !refill())
-            return 0;
-        entry = batch_[next_++];
-        if (entry.name[0] == 0) {
+            return nullptr;
+        kFDFileEntry* entry = entries() + next_++;
+        if (entry->name[0] == 0) {
             ended_ = 1;
             count_ = next_ = 0;
-            return 0;
+            return nullptr;
         }
-        entry.name[sizeof entry.name - 1] = 0;
-        return 1;
+        entry->name[sizeof entry->name - 1] = 0;
+        return entry;
     }
 
 private:
+    kFDFileEntry* entries() { return batch_ ? batch_ : &single_; }
+
     int refill() {
         if (ended_)
             return 0;
-        count_ = (unsigned long)fread(batch_, sizeof batch_[0], kBatch, (FILE*)file_);
+        unsigned long room = batch_ ? kBatch : 1;
+        count_ = (unsigned long)fread(entries(), sizeof(kFDFileEntry), room, (FILE*)file_);
         next_ = 0;
-        ended_ = count_ < kBatch;
+        ended_ = count_ < room;
         return count_ != 0;
     }
 
-    // Eight entries keep a scan's frame within what a function may take
-    // without probing the stack (the 32-bit build makes no probes).
-    static const unsigned long kBatch = 8;
+    // 64 KiB of entries a read.
+    static const unsigned long kBatch = 237;
     kFile& file_;
-    kFDFileEntry batch_[kBatch];
+    kFDFileEntry* batch_;
+    kFDFileEntry single_;
     unsigned long count_, next_;
     int ended_;
 };
@@ -108,8 +120,7 @@ int unmask_records(kFile& archive, kFile& out, unsigned long length, unsigned lo
         // bytes that were never stored.
         if (!archive.read(data, k) || !archive.read(mask, k))
             return 0;
-        for (unsigned long i = 0; i < n; i++)
-            data[i] ^= mask[i];
+        apply_pad(data, n, mask, n);
         if (!out.write(data, n))
             return 0;
         remaining -= n;
@@ -154,12 +165,12 @@ int kFilesDat::retrieve_header(unsigned long index, kFDFileEntry& entry) {
     if (!is_open)
         return 0;
     DirectoryScan scan(file);
-    kFDFileEntry found;
+    kFDFileEntry* found = nullptr;
     for (unsigned long i = 0; i <= index; i++) {
-        if (!scan.next(found))
+        if (!(found = scan.next()))
             return 0;
     }
-    entry = found;
+    entry = *found;
     return 1;
 }
 
@@ -167,10 +178,9 @@ int kFilesDat::retrieve_header(char* name, kFDFileEntry& entry) {
     if (!is_open || !name)
         return 0;
     DirectoryScan scan(file);
-    kFDFileEntry found;
-    while (scan.next(found)) {
-        if (names_match(found.name, name)) {
-            entry = found;
+    while (kFDFileEntry* found = scan.next()) {
+        if (names_match(found->name, name)) {
+            entry = *found;
             return 1;
         }
     }

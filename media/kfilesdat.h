@@ -41,7 +41,7 @@ static_assert(sizeof(kFDFileEntry) == 276, "directory entry is 276 bytes");
 const unsigned long kFDAttributeNormal = 0x80;
 const unsigned long kFDNoAttributes = 0xFFFFFFFFul;
 
-class KAPI kFilesDat {
+class KAPI kFilesDat final {
 public:
     kFile file;    // the archive, opened "rb"
     kString path;  // the path it was opened with; cleared on close

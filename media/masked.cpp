@@ -1,6 +1,7 @@
 // Masked install files: checksum, header and in-place unmasking.
 #include "masked.h"
 #include <stdio.h>
+#include <string.h>
 #include "kbuffer.h"
 #include "kfile.h"
 
@@ -41,8 +42,18 @@ int pad_matches(const MaskedHeader& header, kBuffer& pad) {
 
 uint32_t mask_checksum(uint32_t sum, const void* bytes, unsigned long n) {
     const unsigned char* p = (const unsigned char*)bytes;
-    for (unsigned long i = 0; i < n; i++)
-        sum = ((sum >> 1) | (sum << 31)) ^ p[i];
+    // Eight bytes at a time (masked files run to tens of megabytes): after
+    // them the sum has turned right by 8, and byte i of the eight by 7 - i,
+    // which is the bytes shifted left by i (never past bit 14), combined,
+    // then turned right by 7. The bytes are thus combined beside the sum's
+    // chain of steps rather than in it.
+    for (; n >= 8; n -= 8, p += 8) {
+        uint32_t t = p[0] ^ (p[1] << 1) ^ (p[2] << 2) ^ (p[3] << 3) ^ (p[4] << 4) ^ (p[5] << 5) ^ (p[6] << 6) ^
+                     ((uint32_t)p[7] << 7);
+        sum = ((sum >> 8) | (sum << 24)) ^ ((t >> 7) | (t << 25));
+    }
+    for (; n != 0; n--)
+        sum = ((sum >> 1) | (sum << 31)) ^ *p++;
     return sum;
 }
 
@@ -65,8 +76,16 @@ void decode_masked_header(const unsigned char* in, MaskedHeader& header) {
 }
 
 void apply_pad(unsigned char* bytes, unsigned long length, const unsigned char* pad, unsigned long pad_length) {
-    unsigned long n = length < pad_length ? length : pad_length;
-    for (unsigned long i = 0; i < n; i++)
+    unsigned long n = length < pad_length ? length : pad_length, i = 0;
+    // Four bytes at a time, then the rest.
+    for (; i + 4 <= n; i += 4) {
+        uint32_t word, mask;
+        memcpy(&word, bytes + i, 4);
+        memcpy(&mask, pad + i, 4);
+        word ^= mask;
+        memcpy(bytes + i, &word, 4);
+    }
+    for (; i < n; i++)
         bytes[i] ^= pad[i];
 }
 

@@ -40,7 +40,7 @@ struct LinkEntry {
 };
 
 // What an install wrote, for the uninstaller: key/value records, files, folders.
-class KAPI UninstallInfo {
+class KAPI UninstallInfo final {
 public:
     kPtrVector<kString> uninstall_keys;
     kPtrVector<kString> uninstall_files;
@@ -75,7 +75,7 @@ enum { kInstallMode = 0, kUninstallStage1 = 1, kUninstallStage2 = 2 };
 
 // The layout is an interface with the separately built script library:
 // on the 32-bit build every field sits at its fixed offset (checked below).
-class KAPI SetupInfo {
+class KAPI SetupInfo final {
 public:
     unsigned long size;
     int mode;

@@ -431,9 +431,10 @@ static void add_wininit_deletion(const char* path) {
     UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return;
-    snprintf(ini, sizeof ini, "%s\\wininit.ini", windows);
-    if (snprintf(line, sizeof line, "NUL=%s", path) >= (int)sizeof line)
+    if (strlen(path) >= MAX_PATH)
         return;
+    sprintf(ini, "%s\\wininit.ini", windows);
+    sprintf(line, "NUL=%s", path);
     const DWORD room = 32768;
     char* section = new (std::nothrow) char[room + sizeof line + 1];
     if (!section)

@@ -15,6 +15,28 @@ TEST(MaskChecksum, RotatesRightThenCombines) {
     EXPECT_EQ(mask_checksum(0, text, 14), mask_checksum(mask_checksum(0, text, 5), text + 5, 9));
 }
 
+// The checksum and the pad take several bytes a step: every length and
+// starting sum against the byte-at-a-time rule, high bytes included.
+TEST(MaskChecksum, ManyBytesAStepAgreeWithOneAtATime) {
+    MaskRandom random(9);
+    Bytes bytes = random.bytes(41), pad = random.bytes(41);
+    bytes[3] = bytes[12] = 0xFF;
+    for (uint32_t start : {0u, 1u, 0x80000000u, 0xDEADBEEFu}) {
+        for (size_t n = 0; n <= bytes.size(); n++) {
+            uint32_t sum = start;
+            for (size_t i = 0; i < n; i++)
+                sum = ((sum >> 1) | (sum << 31)) ^ bytes[i];
+            EXPECT_EQ(sum, mask_checksum(start, bytes.data(), n)) << n;
+        }
+    }
+    for (size_t n = 0; n <= 9; n++) {
+        Bytes padded = bytes;
+        apply_pad(padded.data(), n, pad.data(), 7);
+        for (size_t i = 0; i < padded.size(); i++)
+            EXPECT_EQ(i < n && i < 7 ? bytes[i] ^ pad[i] : bytes[i], padded[i]) << n << " " << i;
+    }
+}
+
 class UnmaskTest : public ::testing::Test {
 protected:
     void SetUp() override {
