@@ -267,25 +267,43 @@ void delete_value(const char* subkey, const char* name) {
         RegDeleteValueA(key, name);
 }
 
+void start_main_application(SetupInfo* info) {
+    char hub[260];
+    if (join(hub, text_of(info->destination_folder), "hub.exe"))
+        start(hub);
+}
+
+// Ends the stage with the product kept: the splash hidden and the language
+// library let go now (the engine calls no UninstallEnd after -2), so that
+// its unpacked copy can be deleted when setup exits.
+int end_with_product_kept() {
+    Splash(0, nullptr);
+    if (language_module)
+        FreeLibrary(language_module);
+    language_module = nullptr;
+    return -2;
+}
+
 // Stops the product, hides the splash and switches the features off as
-// the user asked; starts the product again when it ran.
+// the user asked; starts the product again when it ran. A user who stops
+// waiting for a program that does not end keeps the settings unchanged:
+// they are not changed under a running copy.
 void keep_product(SetupInfo* info) {
     int was_running = main_application_running();
+    int stopped = 1;
     if (was_running) {
         send_shutdown_signal();
-        wait_for_proxy_end();
-        wait_for_main_application_end();
+        stopped = wait_for_proxy_end() && wait_for_main_application_end();
         close_app_event();
     }
     Splash(0, nullptr);
     Sleep(1000);
-    if (!keep_aggressive)
+    if (stopped && !keep_aggressive)
         write_number(VANTREL_SETTINGS_KEY, "_aggr", 0);
-    if (!keep_prefetch)
+    if (stopped && !keep_prefetch)
         write_number(VANTREL_PRODUCT_KEY, "prefetch", 0);
-    char hub[260];
-    if (was_running && join(hub, text_of(info->destination_folder), "hub.exe"))
-        start(hub);
+    if (was_running && !main_application_running())
+        start_main_application(info);
 }
 
 }  // namespace
@@ -328,15 +346,34 @@ int __stdcall VerifyUninstallPre(SetupInfo* info, unsigned long) {
     if (DialogBoxParamA(language_module, MAKEINTRESOURCEA(kKeepDialog), script_splash, keep_proc, 0) != kKeep)
         return 0;
     keep_product(info);
-    // The stage ends here without UninstallEnd: the language library is let
-    // go now, so that its unpacked copy can be deleted when setup exits.
-    FreeLibrary(language_module);
-    language_module = nullptr;
-    return -2;
+    return end_with_product_kept();
 }
 
+// The product is stopped before anything is removed: a user who stops
+// waiting for a program that does not end keeps the product as it was.
 int __stdcall VerifyUninstallPost(SetupInfo* info, unsigned long) {
+    int was_running = main_application_running();
     send_shutdown_signal();
+    HWND progress = CreateDialogParamA(language_module, MAKEINTRESOURCEA(kProgressDialog), script_splash,
+                                       progress_proc, 0);
+    if (!progress)
+        return -1;
+    // Painted once now, with its texts: the waits below handle no messages.
+    RedrawWindow(progress, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (!wait_for_proxy_end()) {
+        DestroyWindow(progress);
+        close_app_event();
+        if (was_running && !main_application_running())
+            start_main_application(info);
+        return end_with_product_kept();
+    }
+    close_app_event();
+    Sleep(250);
+    if (stop_dde_process() == 0) {
+        Sleep(5000);
+        stop_dde_process();
+    }
+
     char tuning_entry[260];
     snprintf(tuning_entry, sizeof tuning_entry, "fn_%s", text_of(info->product_name));
     delete_value(RUNONCE_KEY, tuning_entry);
@@ -345,20 +382,6 @@ int __stdcall VerifyUninstallPost(SetupInfo* info, unsigned long) {
     disable_modem_logging();
     delete_value(STARTUP_KEY, "Vantrel");
     delete_value(STARTUP_KEY, "ddeproc");
-
-    HWND progress = CreateDialogParamA(language_module, MAKEINTRESOURCEA(kProgressDialog), script_splash,
-                                       progress_proc, 0);
-    if (!progress)
-        return -1;
-    // Painted once now, with its texts: the waits below handle no messages.
-    RedrawWindow(progress, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    wait_for_proxy_end();
-    close_app_event();
-    Sleep(250);
-    if (stop_dde_process() == 0) {
-        Sleep(5000);
-        stop_dde_process();
-    }
     DestroyWindow(progress);
 
     if (cache_present())

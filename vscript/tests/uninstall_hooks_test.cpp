@@ -2,11 +2,13 @@
 // each answer removes, the folders a cache path may never take with it, and
 // the reaction to a file that could not be installed.
 #include <gtest/gtest.h>
+#include <aclapi.h>
 #include <shlobj.h>
 #include <string.h>
 #include <algorithm>
 #include <string>
 #include <thread>
+#include <vector>
 #include "script.h"
 #include "testkit.h"
 
@@ -275,6 +277,174 @@ TEST(FileFailed, OnlyTheDdeProcessFileIsForgiven) {
         EXPECT_EQ(c.result ? 1 : 0, box.seen()) << "line " << c.line;
         EXPECT_EQ(c.message, box.text()) << "line " << c.line;
     }
+}
+
+const char kStillRunning[] = "Vantrel is still running";
+const char kProxyMutex[] = "Halvern Dynamics/Proxy/mutex";
+
+// Another thread owns a mutex until let go: for the waits, a program that
+// runs until then.
+class HeldMutex {
+public:
+    explicit HeldMutex(const char* name) : release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+        HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = std::thread([=] {
+            HANDLE mutex = CreateMutexA(nullptr, TRUE, name);
+            SetEvent(taken);
+            WaitForSingleObject(release_, INFINITE);
+            ReleaseMutex(mutex);
+            CloseHandle(mutex);
+        });
+        WaitForSingleObject(taken, INFINITE);
+        CloseHandle(taken);
+    }
+    ~HeldMutex() {
+        release();
+        thread_.join();
+        CloseHandle(release_);
+    }
+    void release() { SetEvent(release_); }
+
+private:
+    HANDLE release_;
+    std::thread thread_;
+};
+
+TEST(Waits, TheUserIsToldWhichProgramRunsAndChoosesToWaitOnOrStop) {
+    const char kMutex[] = "vscript_tests/waited program";
+    struct {
+        int line;
+        std::vector<int> answers;  // to the questions, in turn
+        bool ends;                 // the program ends after the answers
+        int result;
+    } cases[] = {
+        {__LINE__, {}, true, 1},
+        {__LINE__, {IDCANCEL}, false, 0},
+        {__LINE__, {IDRETRY, IDCANCEL}, false, 0},
+        {__LINE__, {IDRETRY}, true, 1},
+    };
+    for (const auto& c : cases) {
+        HeldMutex program(kMutex);
+        std::vector<std::string> texts;
+        std::thread user([&] {
+            for (int answer : c.answers) {
+                HWND box = wait_dialog(kStillRunning);
+                if (!box)
+                    break;
+                texts.push_back(control_text(box, 0xFFFF));
+                press(box, answer);
+                wait_dialog_gone(kStillRunning);
+            }
+            if (c.ends)
+                program.release();
+        });
+        // Asked after one second rather than thirty, so that the cases stay short.
+        EXPECT_EQ(c.result, wait_for_program_end(kMutex, "The waited program (waited.exe)", 1000)) << "line " << c.line;
+        program.release();
+        user.join();
+        EXPECT_EQ(c.answers.size(), texts.size()) << "line " << c.line;
+        for (const std::string& text : texts)
+            EXPECT_NE(std::string::npos, text.find("The waited program (waited.exe) is still running.")) << text;
+    }
+}
+
+DWORD value_size(const char* subkey, const char* name) {
+    DWORD size = 0;
+    return RegGetValueA(HKEY_LOCAL_MACHINE, subkey, name, RRF_RT_ANY, nullptr, nullptr, &size) == ERROR_SUCCESS ? size
+                                                                                                                  : 0;
+}
+
+// The one case that waits the full thirty seconds: a stray proxy that does
+// not end, and a user who stops there. Nothing of the product is removed.
+TEST(Waits, StoppingAtAProxyThatDoesNotEndKeepsTheProductAsItWas) {
+    TempDir install("install"), cache("cache");
+    make_cache(cache.path(), true);
+    set_cache_dir(cache.path());
+    std::string programs = special_folder(CSIDL_COMMON_PROGRAMS) + "\\Vantrel";
+    CreateDirectoryA(programs.c_str(), nullptr);
+    ASSERT_TRUE(write_file(programs + "\\Vantrel.lnk", "link"));
+    const char* kStartup[] = {"Vantrel", "ddeproc"};
+    for (const char* name : kStartup)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, STARTUP_KEY, name, REG_SZ, "x", 2);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, RUNONCE_KEY, "fn_Vantrel", REG_SZ, "x", 2);
+    HANDLE relay = start_process(bin_folder() + "\\relay.exe");
+    ASSERT_TRUE(relay);
+    for (int i = 0; i < 100 && !OpenMutexA(SYNCHRONIZE, FALSE, kProxyMutex); i++)
+        Sleep(100);
+
+    bool asked = false;
+    std::thread user([&] {
+        HWND box = wait_dialog(kStillRunning, 120000);
+        asked = box != nullptr;
+        if (box)
+            press(box, IDCANCEL);
+        else
+            TerminateProcess(relay, 0);  // never asked: the wait would not end otherwise
+    });
+    {
+        UninstallRun run(install.path());
+        DialogWatch question("Cache", 2);
+        EXPECT_EQ(-2, run.info.VerifyUninstallPost(&run.info, 0));
+        EXPECT_EQ(0, question.seen());
+    }
+    user.join();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(relay, 0)) << "the proxy is left running";
+    EXPECT_TRUE(file_exists(programs + "\\Vantrel.lnk"));
+    for (const char* name : kStartup)
+        EXPECT_NE(0u, value_size(STARTUP_KEY, name)) << name;
+    EXPECT_NE(0u, value_size(RUNONCE_KEY, "fn_Vantrel"));
+    EXPECT_TRUE(file_exists(cache / "err1.html"));
+    EXPECT_EQ(0u, value_size(VANTREL_COMPANY_KEY, "_ktdp"));
+
+    TerminateProcess(relay, 0);
+    CloseHandle(relay);
+    DeleteFileA((programs + "\\Vantrel.lnk").c_str());
+    RemoveDirectoryA(programs.c_str());
+    for (const char* name : kStartup)
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, STARTUP_KEY, name);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, RUNONCE_KEY, "fn_Vantrel");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, VANTREL_COMPANY_KEY);
+}
+
+// The DDE process that ignores the request to end, started closed to
+// OpenProcess: the first stop cannot terminate it; once it is open, the
+// second stop terminates it by the id that the first read (the word then
+// holds only the request to end).
+TEST(ShutDown, ASecondStopOfTheDdeProcessUsesTheIdTheFirstRead) {
+    SECURITY_DESCRIPTOR closed;
+    ACL empty;
+    InitializeSecurityDescriptor(&closed, SECURITY_DESCRIPTOR_REVISION);
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SetSecurityDescriptorDacl(&closed, TRUE, &empty, FALSE);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &closed, FALSE};
+    std::string line = bin_folder() + "\\ddeproc.exe /ignore-stop";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION dde;
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], &attributes, nullptr, FALSE, 0, nullptr, nullptr, &startup, &dde));
+    CloseHandle(dde.hThread);
+    for (int i = 0; i < 100 && !dde_process_running(); i++)
+        Sleep(100);
+    ASSERT_TRUE(dde_process_running());
+    HANDLE opened = OpenProcess(PROCESS_ALL_ACCESS, FALSE, dde.dwProcessId);
+    if (opened) {
+        CloseHandle(opened);
+        TerminateProcess(dde.hProcess, 1);
+        CloseHandle(dde.hProcess);
+        GTEST_SKIP() << "this system opens a process whatever its access list says";
+    }
+
+    EXPECT_EQ(0, stop_dde_process());
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(dde.hProcess, 0));
+    SetSecurityInfo(dde.hProcess, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(1, stop_dde_process());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(dde.hProcess, 5000));
+    DWORD code = 1;
+    GetExitCodeProcess(dde.hProcess, &code);
+    EXPECT_EQ(0u, code);
+    TerminateProcess(dde.hProcess, 1);
+    CloseHandle(dde.hProcess);
 }
 
 }  // namespace
