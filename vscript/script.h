@@ -58,8 +58,11 @@ int wait_for_program_end(const char* mutex_name, const char* program, unsigned l
 int main_application_running();
 
 // Uninstall: whether the cache folder named by the product key may be
-// deleted as a whole tree (never a drive root, a relative path, or a folder
-// that is or holds the install folder or one of the system's own folders).
+// deleted as a whole tree; a refused folder is not touched at all. Never a
+// network path, a device or link, a drive root, the Windows or System
+// folder or anything below them, nor a folder that is or holds the install
+// folder, Program Files, a profile, the profiles' folder or a shell folder
+// of any user; nothing when one of those cannot be read.
 int cache_tree_deletable(const char* cache, SetupInfo* info);
 
 // Network tuning.

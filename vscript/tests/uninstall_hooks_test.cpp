@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 #include "script.h"
+#include "script_testkit.h"
 #include "testkit.h"
 
 extern "C" int __stdcall kSUMEntryPoint(SetupInfo* info, unsigned long context);
@@ -85,12 +86,53 @@ private:
     std::string text_;
 };
 
+std::string short_name(const std::string& path) {
+    char name[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.c_str(), name, sizeof name);
+    return length && length < sizeof name ? name : "";
+}
+
+std::string registry_text(HKEY root, const char* subkey, const char* name) {
+    char text[MAX_PATH] = "";
+    DWORD size = sizeof text;
+    RegGetValueA(root, subkey, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+}
+
+// A drive letter that shows a folder (SUBST), taken away again at the end.
+class SubstDrive {
+public:
+    SubstDrive(const char* drive, const std::string& folder) : drive_(drive) {
+        made_ = DefineDosDeviceA(0, drive, folder.c_str()) != 0;
+    }
+    ~SubstDrive() {
+        if (made_)
+            DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive_, nullptr);
+    }
+
+private:
+    const char* drive_;
+    bool made_;
+};
+
+const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+
 TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
     TempDir install("install");
     SetupInfo info;
     info.destination_folder.set(install.path().c_str());
     std::string install_parent = install.path().substr(0, install.path().rfind('\\'));
     TempDir cache("cache");
+    std::string windows = windows_folder(), program_files = registry_text(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
+    std::string profile = special_folder(CSIDL_PROFILE), appdata = special_folder(CSIDL_APPDATA);
+    std::string in_windows = windows + "\\Temp\\vantrel cache", in_program_files = program_files + "\\vantrel cache",
+                in_appdata = appdata + "\\vantrel cache";
+    for (const std::string& folder : {cache / "sub", in_windows, in_program_files, in_appdata})
+        CreateDirectoryA(folder.c_str(), nullptr);
+    // Links and SUBST drives as Windows NT has them.
+    std::string link = cache / "link";
+    ASSERT_TRUE(scriptkit::make_folder_link(link, windows));
+    SubstDrive windows_drive("Y:", windows), cache_drive("W:", cache.path());
     struct {
         int line;
         std::string folder;
@@ -98,29 +140,70 @@ TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
     } cases[] = {
         {__LINE__, cache.path(), 1},
         {__LINE__, cache / "sub", 1},
-        {__LINE__, windows_folder() + "\\Temp\\vantrel cache", 1},
-        {__LINE__, "C:\\", 0},
-        {__LINE__, "B:\\", 0},
-        {__LINE__, "C:", 0},
-        {__LINE__, "\\\\server\\share", 0},
-        {__LINE__, "\\\\server\\share\\", 0},
-        {__LINE__, "\\\\server\\share\\cache", 1},
+        {__LINE__, cache / "sub\\..", 1},
+        {__LINE__, short_name(cache.path()), 1},
+        {__LINE__, "W:\\sub", 1},
+        {__LINE__, in_program_files, 1},
+        {__LINE__, in_appdata, 1},
+        {__LINE__, cache / "missing", 0},
         {__LINE__, "cache", 0},
         {__LINE__, "", 0},
-        {__LINE__, windows_folder(), 0},
-        {__LINE__, windows_folder() + "\\", 0},
+        {__LINE__, "\\" + cache.path().substr(3), 0},
+        // Devices and the forms that bypass the system's path rules.
+        {__LINE__, "\\\\?\\" + cache.path(), 0},
+        {__LINE__, "\\\\.\\" + cache.path(), 0},
+        {__LINE__, cache / "nul", 0},
+        {__LINE__, cache / "sub\\COM1.txt", 0},
+        {__LINE__, cache / "s*", 0},
+        {__LINE__, cache.path() + ":stream", 0},
+        // Network paths and administrative shares.
+        {__LINE__, "\\\\server\\share", 0},
+        {__LINE__, "\\\\server\\share\\cache", 0},
+        {__LINE__, "\\\\localhost\\C$\\" + cache.path().substr(3), 0},
+        // Drive roots, whatever names them; Wine's Z: is the Unix root.
+        {__LINE__, "C:\\", 0},
+        {__LINE__, "C:", 0},
+        {__LINE__, "c:/", 0},
+        {__LINE__, "Q:\\cache", 0},
+        {__LINE__, "W:\\", 0},
+        {__LINE__, "Z:\\tmp", 0},
+        // The Windows and System folders and everything below them.
+        {__LINE__, windows, 0},
+        {__LINE__, windows + "\\", 0},
+        {__LINE__, windows + "\\Fonts", 0},
+        {__LINE__, in_windows, 0},
         {__LINE__, special_folder(CSIDL_SYSTEM), 0},
+        {__LINE__, special_folder(CSIDL_SYSTEM) + "\\drivers", 0},
+        {__LINE__, "Y:\\Fonts", 0},
+        {__LINE__, link, 0},
+        {__LINE__, link + "\\Temp", 0},
+        {__LINE__, program_files + "\\..\\" + windows.substr(3), 0},
+        // Program Files, the profiles and the shell folders themselves.
+        {__LINE__, program_files, 0},
+        {__LINE__, short_name(program_files), 0},
+        {__LINE__, profile, 0},
+        {__LINE__, profile.substr(0, profile.rfind('\\')), 0},
+        {__LINE__, appdata, 0},
+        {__LINE__, special_folder(CSIDL_DESKTOPDIRECTORY), 0},
         {__LINE__, special_folder(CSIDL_COMMON_PROGRAMS), 0},
         {__LINE__, special_folder(CSIDL_PROGRAMS), 0},
         {__LINE__, special_folder(CSIDL_STARTMENU), 0},
-        // A profile folder holds the user's desktop and Programs folder.
-        {__LINE__, special_folder(CSIDL_PROFILE), 0},
         {__LINE__, install.path(), 0},
         {__LINE__, install_parent, 0},
         {__LINE__, install.path() + "\\..", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.deletable, cache_tree_deletable(c.folder.c_str(), &info)) << "line " << c.line << ": " << c.folder;
+
+    // A folder that must stay but cannot be read: nothing is deleted.
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
+    EXPECT_EQ(0, cache_tree_deletable(cache.path().c_str(), &info));
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", REG_SZ, program_files.c_str(),
+                    (DWORD)program_files.size() + 1);
+    EXPECT_EQ(1, cache_tree_deletable(cache.path().c_str(), &info));
+    ASSERT_TRUE(scriptkit::remove_folder_link(link));
+    for (const std::string& folder : {in_windows, in_program_files, in_appdata})
+        RemoveDirectoryA(folder.c_str());
 }
 
 // A cache as the product leaves it: its marker, the error pages, and files
@@ -149,8 +232,6 @@ TEST(Cache, EachAnswerRemovesWhatItSays) {
         {__LINE__, caches / "whole", true, 2, true},
         {__LINE__, caches / "pages", true, 1, false},
         {__LINE__, caches / "unmarked", false, 0, false},
-        // Answer 2 for a folder that holds the install folder: pages only.
-        {__LINE__, install.path(), true, 2, false},
     };
     for (const auto& c : cases) {
         make_cache(c.folder, c.marked);
@@ -169,6 +250,47 @@ TEST(Cache, EachAnswerRemovesWhatItSays) {
         for (const char* kept : kept_after_answer_1)
             EXPECT_EQ(c.marked || strcmp(kept, "cache_data") != 0, file_exists(c.folder + "\\" + kept))
                 << "line " << c.line << " " << kept;
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, VANTREL_COMPANY_KEY);
+}
+
+// The real uninstall, answered "delete the whole cache", with the cache
+// value naming a decoy folder in a form that must be refused: every file
+// of the decoy stays, the error pages included.
+TEST(Cache, TheUninstallLeavesARefusedFolderUntouched) {
+    TempDir install("install"), decoys("decoys");
+    const char kTestShellFolder[] = "Vantrel test folder";
+    std::string decoy = decoys / "decoy folder";
+    std::string link = decoys / "link";
+    make_cache(decoy, true);
+    struct {
+        int line;
+        std::string cache;
+        const char* form;
+    } cases[] = {
+        {__LINE__, "\\\\?\\" + decoy, "\\\\?\\"},
+        {__LINE__, link, "link"},
+        {__LINE__, decoy + "\\ab\\..", "shell folder"},
+        {__LINE__, short_name(decoy), "shell folder"},
+        {__LINE__, decoy, "install folder"},
+    };
+    for (const auto& c : cases) {
+        make_cache(decoy, true);
+        ASSERT_TRUE(scriptkit::make_folder_link(link, decoy));
+        if (!strcmp(c.form, "shell folder"))
+            RegSetKeyValueA(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, kTestShellFolder, REG_SZ, decoy.c_str(),
+                            (DWORD)decoy.size() + 1);
+        set_cache_dir(c.cache);
+        {
+            UninstallRun run(!strcmp(c.form, "install folder") ? decoy : install.path());
+            DialogWatch question("Cache", 2);
+            EXPECT_EQ(0, run.info.VerifyUninstallPost(&run.info, 0)) << "line " << c.line;
+            EXPECT_EQ(1, question.seen()) << "line " << c.line;
+        }
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, kTestShellFolder);
+        ASSERT_TRUE(scriptkit::remove_folder_link(link));
+        for (const char* file : {"cache_data", "err1.html", "err4.html", "page.html", "ab\\cd\\object"})
+            EXPECT_TRUE(file_exists(decoy + "\\" + file)) << "line " << c.line << " (" << c.form << "): " << file;
     }
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, VANTREL_COMPANY_KEY);
 }
