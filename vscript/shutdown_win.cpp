@@ -55,8 +55,10 @@ int wait_on(const char* program) {
              "%s is still running.\n\nClose it, then choose Retry to wait for it to end, or choose Cancel to "
              "stop: Vantrel then stays installed as it is.",
              program);
-    return MessageBoxA(script_splash, text, kStillRunningCaption, MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) ==
-           IDRETRY;
+    // In front of the splash while it shows; a box that cannot be shown
+    // stops the wait, which leaves the product as it is.
+    HWND owner = IsWindow(script_splash) ? script_splash : nullptr;
+    return MessageBoxA(owner, text, kStillRunningCaption, MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) == IDRETRY;
 }
 
 // Keeps handle (null: none) in slot, closing the one an earlier signal kept.
