@@ -266,8 +266,15 @@ public:
         for (unsigned long i = 0; i < count && !refused_; i++) {
             char name[kPath], profile[kPath], expanded[kPath];
             kRegKey entry;
-            if (!list.child(i, name, sizeof name) || !entry.open(list, name) ||
-                !get_text(entry, "ProfileImagePath", profile)) {
+            if (!list.child(i, name, sizeof name) || !entry.open(list, name)) {
+                refused_ = 1;
+                return;
+            }
+            // An entry without a folder has none to keep; one whose folder
+            // cannot be read refuses the cache.
+            if (RegQueryValueExA(entry, "ProfileImagePath", nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND)
+                continue;
+            if (!get_text(entry, "ProfileImagePath", profile)) {
                 refused_ = 1;
                 return;
             }

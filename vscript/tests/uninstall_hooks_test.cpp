@@ -201,6 +201,16 @@ TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", REG_SZ, program_files.c_str(),
                     (DWORD)program_files.size() + 1);
     EXPECT_EQ(1, cache_tree_deletable(cache.path().c_str(), &info));
+    // A profile without a folder has none to keep; one whose folder cannot
+    // be read (longer than a path) keeps everything.
+    const char kProfiles95[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
+    std::string too_long = "C:\\" + std::string(300, 'p');
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (std::string(kProfiles95) + "\\ann").c_str(), "Flags", REG_SZ, "", 1);
+    EXPECT_EQ(1, cache_tree_deletable(cache.path().c_str(), &info));
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (std::string(kProfiles95) + "\\bob").c_str(), "ProfileImagePath", REG_SZ,
+                    too_long.c_str(), (DWORD)too_long.size() + 1);
+    EXPECT_EQ(0, cache_tree_deletable(cache.path().c_str(), &info));
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProfiles95);
     ASSERT_TRUE(scriptkit::remove_folder_link(link));
     for (const std::string& folder : {in_windows, in_program_files, in_appdata})
         RemoveDirectoryA(folder.c_str());
