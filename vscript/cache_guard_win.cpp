@@ -188,7 +188,6 @@ class CacheJudge {
 public:
     explicit CacheJudge(const char* cache) { strcpy(cache_, cache); }
     int refused() const { return refused_; }
-    void refuse() { refused_ = 1; }
 
     // The folder itself and every folder that holds it must stay; with
     // below, everything below it too.
@@ -221,8 +220,9 @@ public:
         }
     }
 
-    // Every text value of a key, expanded where it is stored for expansion.
-    // A value that cannot be read whole refuses the cache.
+    // Every text value of a key that names a folder, expanded where it is
+    // stored for expansion. A value that cannot be read whole refuses the
+    // cache.
     void keep_values(HKEY root, const char* subkey, int required) {
         kRegKey key;
         if (!key.open(root, (char*)subkey)) {
@@ -249,8 +249,16 @@ public:
                     return;
                 }
                 strcpy(value, expanded);
+                // A variable this process does not know: undetermined.
+                if (strchr(value, '%')) {
+                    refused_ = 1;
+                    return;
+                }
             }
-            keep(value);
+            // Texts that name no folder (notes some systems keep there)
+            // are passed over.
+            if (on_drive_letter(value) || (value[0] == '\\' && value[1] == '\\'))
+                keep(value);
         }
     }
 

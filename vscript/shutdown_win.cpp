@@ -102,8 +102,9 @@ int stop_dde_process() {
     }
     // The DDE process reads the word at any time: one aligned 32-bit access.
     volatile DWORD* word = (volatile DWORD*)(view + kDdeIdOffset);
-    if (*word != kDdeStop)
-        dde_process_id = *word;
+    DWORD process_id = *word;
+    if (process_id != kDdeStop)
+        dde_process_id = process_id;
     *word = kDdeStop;
     UnmapViewOfFile(view);
     CloseHandle(mapping);
