@@ -280,7 +280,8 @@ public:
             }
             // An entry without a folder has none to keep; one whose folder
             // cannot be read refuses the cache.
-            if (RegQueryValueExA(entry, "ProfileImagePath", nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND)
+            LONG found = RegQueryValueExA(entry, "ProfileImagePath", nullptr, nullptr, nullptr, nullptr);
+            if (found == ERROR_FILE_NOT_FOUND)
                 continue;
             if (!get_text(entry, "ProfileImagePath", profile)) {
                 refused_ = 1;

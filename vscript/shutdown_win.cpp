@@ -58,7 +58,8 @@ int wait_on(const char* program) {
     // In front of the splash while it shows; a box that cannot be shown
     // stops the wait, which leaves the product as it is.
     HWND owner = IsWindow(script_splash) ? script_splash : nullptr;
-    return MessageBoxA(owner, text, kStillRunningCaption, MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) == IDRETRY;
+    UINT style = MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND;
+    return MessageBoxA(owner, text, kStillRunningCaption, style) == IDRETRY;
 }
 
 // Keeps handle (null: none) in slot, closing the one an earlier signal kept.

@@ -121,7 +121,8 @@ BOOL answer(BYTE type, SnmpVarBindList* list, AsnInteger32* status, AsnInteger32
     *status = 0;
     *index = 0;
     for (UINT i = 0; i < list->len; i++) {
-        int answered = type == SNMP_PDU_GET ? get(list->list[i]) : type == SNMP_PDU_GETNEXT && get_next(list->list[i]);
+        SnmpVarBind& binding = list->list[i];
+        int answered = type == SNMP_PDU_GET ? get(binding) : type == SNMP_PDU_GETNEXT && get_next(binding);
         if (!answered) {
             *status = kNoSuchName;
             *index = (AsnInteger32)i + 1;

@@ -123,7 +123,8 @@ TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
     info.destination_folder.set(install.path().c_str());
     std::string install_parent = install.path().substr(0, install.path().rfind('\\'));
     TempDir cache("cache");
-    std::string windows = windows_folder(), program_files = registry_text(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
+    std::string windows = windows_folder();
+    std::string program_files = registry_text(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
     std::string profile = special_folder(CSIDL_PROFILE), appdata = special_folder(CSIDL_APPDATA);
     std::string in_windows = windows + "\\Temp\\vantrel cache", in_program_files = program_files + "\\vantrel cache",
                 in_appdata = appdata + "\\vantrel cache";
@@ -471,7 +472,8 @@ TEST(Waits, TheUserIsToldWhichProgramRunsAndChoosesToWaitOnOrStop) {
                 program.release();
         });
         // Asked after one second rather than thirty, so that the cases stay short.
-        EXPECT_EQ(c.result, wait_for_program_end(kMutex, "The waited program (waited.exe)", 1000)) << "line " << c.line;
+        int result = wait_for_program_end(kMutex, "The waited program (waited.exe)", 1000);
+        EXPECT_EQ(c.result, result) << "line " << c.line;
         program.release();
         user.join();
         EXPECT_EQ(c.answers.size(), texts.size()) << "line " << c.line;
@@ -482,8 +484,8 @@ TEST(Waits, TheUserIsToldWhichProgramRunsAndChoosesToWaitOnOrStop) {
 
 DWORD value_size(const char* subkey, const char* name) {
     DWORD size = 0;
-    return RegGetValueA(HKEY_LOCAL_MACHINE, subkey, name, RRF_RT_ANY, nullptr, nullptr, &size) == ERROR_SUCCESS ? size
-                                                                                                                  : 0;
+    LONG found = RegGetValueA(HKEY_LOCAL_MACHINE, subkey, name, RRF_RT_ANY, nullptr, nullptr, &size);
+    return found == ERROR_SUCCESS ? size : 0;
 }
 
 // The one case that waits the full thirty seconds: a stray proxy that does
@@ -554,7 +556,8 @@ TEST(ShutDown, ASecondStopOfTheDdeProcessUsesTheIdTheFirstRead) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION dde;
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], &attributes, nullptr, FALSE, 0, nullptr, nullptr, &startup, &dde));
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, &line[0], &attributes, nullptr, FALSE, 0, nullptr, nullptr, &startup, &dde));
     CloseHandle(dde.hThread);
     for (int i = 0; i < 100 && !dde_process_running(); i++)
         Sleep(100);
