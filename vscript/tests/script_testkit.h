@@ -25,6 +25,8 @@ bool copy_language_library_changed(const std::string& from, const std::string& t
 // test prefix, which Wine shows as a reparse point. False when neither
 // worked.
 bool make_folder_link(const std::string& link, const std::string& target);
+// Whether the tests run under Wine (its ntdll exports wine_get_version).
+bool under_wine();
 // Removes such a link, never what it shows; true when it is gone.
 bool remove_folder_link(const std::string& link);
 

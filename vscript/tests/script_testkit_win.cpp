@@ -88,6 +88,10 @@ bool make_folder_link(const std::string& link, const std::string& target) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+bool under_wine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 bool remove_folder_link(const std::string& link) {
     if (!RemoveDirectoryA(link.c_str()) && !DeleteFileA(link.c_str()) && !unix_path(link).empty())
         run_unix("Z:\\bin\\rm -f \"" + unix_path(link) + "\"");

@@ -128,7 +128,10 @@ TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
     std::string profile = special_folder(CSIDL_PROFILE), appdata = special_folder(CSIDL_APPDATA);
     std::string in_windows = windows + "\\Temp\\vantrel cache", in_program_files = program_files + "\\vantrel cache",
                 in_appdata = appdata + "\\vantrel cache";
-    for (const std::string& folder : {cache / "sub", in_windows, in_program_files, in_appdata})
+    // Wine's emulated CD drive R: is writable (on Windows the folder is
+    // simply missing, and refused as well).
+    std::string on_cd = "R:\\vantrel cache";
+    for (const std::string& folder : {cache / "sub", in_windows, in_program_files, in_appdata, on_cd})
         CreateDirectoryA(folder.c_str(), nullptr);
     // Links and SUBST drives as Windows NT has them.
     std::string link = cache / "link";
@@ -166,6 +169,7 @@ TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
         {__LINE__, "C:", 0},
         {__LINE__, "c:/", 0},
         {__LINE__, "Q:\\cache", 0},
+        {__LINE__, on_cd, 0},
         {__LINE__, "W:\\", 0},
         {__LINE__, "Z:\\tmp", 0},
         // The Windows and System folders and everything below them.
@@ -213,7 +217,7 @@ TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
     EXPECT_EQ(0, cache_tree_deletable(cache.path().c_str(), &info));
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProfiles95);
     ASSERT_TRUE(scriptkit::remove_folder_link(link));
-    for (const std::string& folder : {in_windows, in_program_files, in_appdata})
+    for (const std::string& folder : {in_windows, in_program_files, in_appdata, on_cd})
         RemoveDirectoryA(folder.c_str());
 }
 
@@ -231,7 +235,8 @@ void make_cache(const std::string& folder, bool marked) {
 }
 
 TEST(Cache, EachAnswerRemovesWhatItSays) {
-    TempDir install("install"), caches("caches");
+    TempDir install("install"), caches("caches"), elsewhere("elsewhere");
+    ASSERT_TRUE(write_file(elsewhere / "kept.txt", "the user's"));
     const char* kept_after_answer_1[] = {"cache_data", "page.html", "ab\\cd\\object"};
     struct {
         int line;
@@ -262,6 +267,26 @@ TEST(Cache, EachAnswerRemovesWhatItSays) {
             EXPECT_EQ(c.marked || strcmp(kept, "cache_data") != 0, file_exists(c.folder + "\\" + kept))
                 << "line " << c.line << " " << kept;
     }
+
+    // A link inside the cache goes, never what it shows. Wine cannot remove
+    // its Unix links to folders through RemoveDirectoryA: there the link,
+    // and with it the cache folder, stays.
+    std::string linked = caches / "linked";
+    make_cache(linked, true);
+    ASSERT_TRUE(scriptkit::make_folder_link(linked + "\\ab\\elsewhere", elsewhere.path()));
+    set_cache_dir(linked);
+    {
+        UninstallRun run(install.path());
+        DialogWatch question("Cache", 2);
+        EXPECT_EQ(0, run.info.VerifyUninstallPost(&run.info, 0));
+    }
+    EXPECT_TRUE(file_exists(elsewhere / "kept.txt"));
+    EXPECT_FALSE(file_exists(linked + "\\cache_data"));
+    EXPECT_FALSE(folder_exists(linked + "\\ab\\cd"));
+    if (!scriptkit::under_wine()) {
+        EXPECT_FALSE(folder_exists(linked));
+    }
+    scriptkit::remove_folder_link(linked + "\\ab\\elsewhere");
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, VANTREL_COMPANY_KEY);
 }
 
