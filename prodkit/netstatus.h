@@ -15,10 +15,11 @@ public:
     // Clears every field and probes.
     net_status();
     // Clears every field and probes again. Without the agent both flags
-    // stay clear.
+    // stay clear. One thread at a time probes; the others wait their turn.
     void refresh();
 };
 
-// Loads and initialises the agent once per process (safe from several
-// threads); 1 when it is loaded. A failed load is tried again next time.
+// Loads and initialises the agent; 1 when it is loaded. refresh calls it
+// under its lock until it has succeeded once; a failed load is tried again
+// at the next refresh.
 int load_mib_agent();

@@ -12,8 +12,11 @@ typedef BOOL(WINAPI* AgentQuery)(BYTE, SnmpVarBindList*, AsnInteger32*, AsnInteg
 // The agent, once loaded, stays loaded for the life of the process.
 volatile LONG agent_loaded = 0;
 AgentQuery agent_query = nullptr;
-// Held while the agent is looked at or loaded, so that two counter threads
-// cannot load it twice. A spin lock needs no set-up before the first use.
+// Held for a whole probe, loading included: two counter threads neither
+// load the agent twice nor call it at once (the agent is not made for
+// that). A spin lock needs no set-up before its first use, so it works
+// whatever runs, or does not run, when the kit is loaded; InterlockedExchange
+// is there on the first Windows 95. The bounded walk bounds the hold.
 volatile LONG agent_lock = 0;
 
 class AgentLock {
@@ -46,6 +49,10 @@ enum { kBindings = 5, kCounters = 3, kRouteBinding = 3, kWalkBinding = 4 };
 // A tcpConnState instance: tcpConnEntry, column 1, four address bytes, a
 // port, four more and a port.
 enum { kConnectionLength = 20, kColumnIndex = 9, kStateColumn = 1 };
+// Far more connections than a machine of this kind holds: an agent that
+// answers without end (or always with the same row) cannot keep the walk,
+// and with it the thread and the kit, for ever.
+enum { kWalkRows = 4096 };
 
 // The five bindings. Each identifier is a copy from the global heap, which
 // the agent may free or replace; whatever each holds at the end is freed.
@@ -100,11 +107,6 @@ int in_state_column(const AsnObjectIdentifier& name) {
     return name.idLength == kConnectionLength && name.ids && name.ids[kColumnIndex] == kStateColumn;
 }
 
-int agent_ready() {
-    AgentLock lock;
-    return agent_loaded || load_mib_agent();
-}
-
 }  // namespace
 
 int load_mib_agent() {
@@ -131,7 +133,8 @@ net_status::net_status() {
 void net_status::refresh() {
     ip_in_receives = tcp_active_opens = tcp_passive_opens = 0;
     has_default_route = connections_walked = 0;
-    if (!agent_ready())
+    AgentLock lock;
+    if (!agent_loaded && !load_mib_agent())
         return;
     Bindings bindings;
     if (!bindings.complete())
@@ -152,9 +155,12 @@ void net_status::refresh() {
     free_address(route);
 
     SnmpVarBind& walk = list[kWalkBinding];
-    // Each get-next starts from the identifier that the agent returned.
-    while (query(kGetNext, &walk, 1, &status) && in_state_column(walk.name))
-        continue;
+    // Each get-next starts from the identifier that the agent returned; an
+    // error status (noSuchName past the end of its objects, or a failure)
+    // ends the walk as a failed call does.
+    for (int row = 0; row < kWalkRows; row++)
+        if (!query(kGetNext, &walk, 1, &status) || status != 0 || !in_state_column(walk.name))
+            break;
     free_address(walk);
     connections_walked = 1;
 }

@@ -50,13 +50,23 @@ const char* text_of(const kString& s);
 int send_shutdown_signal();
 int dde_process_running();
 int stop_dde_process();
-void wait_for_proxy_end();
-void wait_for_main_application_end();
+// The waits for the proxy's and the main application's end poll once a
+// second for as long as the program runs. Every 30 seconds of waiting the
+// user is told which program still runs and chooses between waiting on and
+// stopping: 1 when the program ended, 0 when the user chose to stop.
+int wait_for_proxy_end();
+int wait_for_main_application_end();
+// The same wait for any program that holds mutex_name, asking after
+// ask_after milliseconds.
+int wait_for_program_end(const char* mutex_name, const char* program, unsigned long ask_after);
 int main_application_running();
 
 // Uninstall: whether the cache folder named by the product key may be
-// deleted as a whole tree (never a drive root, a relative path, or a folder
-// that is or holds the install folder or one of the system's own folders).
+// deleted as a whole tree; a refused folder is not touched at all. Never a
+// network path, a device or link, a drive root, the Windows or System
+// folder or anything below them, nor a folder that is or holds the install
+// folder, Program Files, a profile, the profiles' folder or a shell folder
+// of any user; nothing when one of those cannot be read.
 int cache_tree_deletable(const char* cache, SetupInfo* info);
 
 // Network tuning.

@@ -156,7 +156,8 @@ void delete_with_retries(const char* path) {
 }
 
 // Deletes every file below folder. Emptied subfolders are removed too, so
-// that the cache folder itself can go afterwards.
+// that the cache folder itself can go afterwards. A link (reparse point) is
+// removed itself, whatever it shows, and never followed.
 void delete_tree(const char* folder) {
     char pattern[260];
     if (!join(pattern, folder, "*.*"))
@@ -167,13 +168,16 @@ void delete_tree(const char* folder) {
         return;
     do {
         char path[260];
+        int directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!join(path, folder, found.cFileName))
             continue;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            if (directory)
+                RemoveDirectoryA(path);
+            else
+                DeleteFileA(path);
+        } else if (!directory) {
             delete_with_retries(path);
-        } else if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            // A link to a folder elsewhere: the link goes, not what it shows.
-            RemoveDirectoryA(path);
         } else if (found.cFileName[0] != '.') {
             delete_tree(path);
             RemoveDirectoryA(path);
@@ -182,54 +186,15 @@ void delete_tree(const char* folder) {
     FindClose(search);
 }
 
-// The full path of path, without a trailing separator, in out (260 bytes).
-int full_path(const char* path, char* out) {
-    char* name;
-    DWORD length = GetFullPathNameA(path, 260, out, &name);
-    if (length == 0 || length >= 260)
-        return 0;
-    const unsigned char* last = _mbsrchr((const unsigned char*)out, '\\');
-    if (last && last[1] == 0 && length > 3)
-        out[length - 1] = 0;
-    return 1;
-}
-
-// Whether a full path is a drive root (C:\) or a network share's (\\host\share).
-int is_root(const char* folder) {
-    if (folder[0] != '\\')
-        return _mbslen((const unsigned char*)folder) <= 3;
-    int separators = 0;
-    for (const unsigned char* at = (const unsigned char*)folder; *at; at = _mbsinc(at))
-        separators += *at == '\\';
-    return separators < 4;
-}
-
-// Whether inner is outer or lies below it.
-int inside(const char* inner, const char* outer) {
-    size_t length = strlen(outer);
-    return _mbsnbicmp((const unsigned char*)inner, (const unsigned char*)outer, length) == 0 &&
-           (inner[length] == 0 || inner[length] == '\\');
-}
-
-// A cache folder to be checked against the folders that must stay.
-struct CacheCheck {
-    char folder[260];
-    int refused;
-};
-
-void refuse_if_holding(const char* kept, void* context) {
-    CacheCheck* check = (CacheCheck*)context;
-    char full[260];
-    if (kept && kept[0] && full_path(kept, full) && inside(full, check->folder))
-        check->refused = 1;
-}
-
 void remove_cache(int answer, SetupInfo* info) {
     Sleep(3000);
     char folder[260];
-    if (!read_text(HKEY_LOCAL_MACHINE, VANTREL_PRODUCT_KEY, "cacheDir", folder) || !folder[0])
+    // A folder that is refused as a cache is left untouched, error pages
+    // included: they may be the user's own files.
+    if (!read_text(HKEY_LOCAL_MACHINE, VANTREL_PRODUCT_KEY, "cacheDir", folder) || !folder[0] ||
+        !cache_tree_deletable(folder, info))
         return;
-    if (answer == kDeleteCache && cache_tree_deletable(folder, info)) {
+    if (answer == kDeleteCache) {
         delete_tree(folder);
         RemoveDirectoryA(folder);
         return;
@@ -267,57 +232,46 @@ void delete_value(const char* subkey, const char* name) {
         RegDeleteValueA(key, name);
 }
 
+void start_main_application(SetupInfo* info) {
+    char hub[260];
+    if (join(hub, text_of(info->destination_folder), "hub.exe"))
+        start(hub);
+}
+
+// Ends the stage with the product kept: the splash hidden and the language
+// library let go now (the engine calls no UninstallEnd after -2), so that
+// its unpacked copy can be deleted when setup exits.
+int end_with_product_kept() {
+    Splash(0, nullptr);
+    if (language_module)
+        FreeLibrary(language_module);
+    language_module = nullptr;
+    return -2;
+}
+
 // Stops the product, hides the splash and switches the features off as
-// the user asked; starts the product again when it ran.
+// the user asked; starts the product again when it ran. A user who stops
+// waiting for a program that does not end keeps the settings unchanged:
+// they are not changed under a running copy.
 void keep_product(SetupInfo* info) {
     int was_running = main_application_running();
+    int stopped = 1;
     if (was_running) {
         send_shutdown_signal();
-        wait_for_proxy_end();
-        wait_for_main_application_end();
+        stopped = wait_for_proxy_end() && wait_for_main_application_end();
         close_app_event();
     }
     Splash(0, nullptr);
     Sleep(1000);
-    if (!keep_aggressive)
+    if (stopped && !keep_aggressive)
         write_number(VANTREL_SETTINGS_KEY, "_aggr", 0);
-    if (!keep_prefetch)
+    if (stopped && !keep_prefetch)
         write_number(VANTREL_PRODUCT_KEY, "prefetch", 0);
-    char hub[260];
-    if (was_running && join(hub, text_of(info->destination_folder), "hub.exe"))
-        start(hub);
+    if (was_running && !main_application_running())
+        start_main_application(info);
 }
 
 }  // namespace
-
-// The cache folder comes from a value the user can set: a drive or share
-// root, or a folder that is or holds the install folder, the Windows or
-// system folder, or a Programs, Start-menu, desktop or profile folder, is
-// never deleted as a tree, whatever it holds.
-int cache_tree_deletable(const char* cache, SetupInfo* info) {
-    // Only a full path names one folder whatever the current folder is.
-    int absolute = (cache[0] && cache[1] == ':' && cache[2] == '\\') || (cache[0] == '\\' && cache[1] == '\\');
-    CacheCheck check;
-    check.refused = 0;
-    if (!absolute || !full_path(cache, check.folder) || is_root(check.folder))
-        return 0;
-    refuse_if_holding(text_of(info->destination_folder), &check);
-    char path[260];
-    if (GetWindowsDirectoryA(path, sizeof path))
-        refuse_if_holding(path, &check);
-    if (GetSystemDirectoryA(path, sizeof path))
-        refuse_if_holding(path, &check);
-    static const char* const kShellFolderNames[] = {"Programs", "Common Programs", "Start Menu",
-                                                     "Common Start Menu", "Desktop", "Personal", "AppData"};
-    for (const char* name : kShellFolderNames) {
-        if (read_text(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, name, path))
-            refuse_if_holding(path, &check);
-        if (read_text(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, name, path))
-            refuse_if_holding(path, &check);
-    }
-    for_each_programs_folder(refuse_if_holding, &check);
-    return !check.refused;
-}
 
 int __stdcall VerifyUninstallPre(SetupInfo* info, unsigned long) {
     info->dialog_instance = language_module;
@@ -328,15 +282,34 @@ int __stdcall VerifyUninstallPre(SetupInfo* info, unsigned long) {
     if (DialogBoxParamA(language_module, MAKEINTRESOURCEA(kKeepDialog), script_splash, keep_proc, 0) != kKeep)
         return 0;
     keep_product(info);
-    // The stage ends here without UninstallEnd: the language library is let
-    // go now, so that its unpacked copy can be deleted when setup exits.
-    FreeLibrary(language_module);
-    language_module = nullptr;
-    return -2;
+    return end_with_product_kept();
 }
 
+// The product is stopped before anything is removed: a user who stops
+// waiting for a program that does not end keeps the product as it was.
 int __stdcall VerifyUninstallPost(SetupInfo* info, unsigned long) {
+    int was_running = main_application_running();
     send_shutdown_signal();
+    HWND progress = CreateDialogParamA(language_module, MAKEINTRESOURCEA(kProgressDialog), script_splash,
+                                       progress_proc, 0);
+    if (!progress)
+        return -1;
+    // Painted once now, with its texts: the waits below handle no messages.
+    RedrawWindow(progress, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (!wait_for_proxy_end()) {
+        DestroyWindow(progress);
+        close_app_event();
+        if (was_running && !main_application_running())
+            start_main_application(info);
+        return end_with_product_kept();
+    }
+    close_app_event();
+    Sleep(250);
+    if (stop_dde_process() == 0) {
+        Sleep(5000);
+        stop_dde_process();
+    }
+
     char tuning_entry[260];
     snprintf(tuning_entry, sizeof tuning_entry, "fn_%s", text_of(info->product_name));
     delete_value(RUNONCE_KEY, tuning_entry);
@@ -345,20 +318,6 @@ int __stdcall VerifyUninstallPost(SetupInfo* info, unsigned long) {
     disable_modem_logging();
     delete_value(STARTUP_KEY, "Vantrel");
     delete_value(STARTUP_KEY, "ddeproc");
-
-    HWND progress = CreateDialogParamA(language_module, MAKEINTRESOURCEA(kProgressDialog), script_splash,
-                                       progress_proc, 0);
-    if (!progress)
-        return -1;
-    // Painted once now, with its texts: the waits below handle no messages.
-    RedrawWindow(progress, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    wait_for_proxy_end();
-    close_app_event();
-    Sleep(250);
-    if (stop_dde_process() == 0) {
-        Sleep(5000);
-        stop_dde_process();
-    }
     DestroyWindow(progress);
 
     if (cache_present())

@@ -268,6 +268,9 @@ TEST_F(Counter, PostsOnlyOnceTheProbeFindsTheNetwork) {
     } cases[] = {
         {__LINE__, "", true},
         {__LINE__, "emptytable", true},
+        // A misbehaving agent: the walk ends all the same.
+        {__LINE__, "walkerror", true},
+        {__LINE__, "endless", true},
         {__LINE__, "noroute", false},
         {__LINE__, "nocounters", false},
         {__LINE__, "noinit", false},
@@ -304,13 +307,13 @@ TEST_F(Counter, WinesOwnAgentFailsTheCountersSoTheThreadWaits) {
     EXPECT_TRUE(server.requests().empty());
 }
 
-TEST_F(Counter, TwoThreadsPostTwiceAndLoadTheAgentOnce) {
+TEST_F(Counter, TwoThreadsPostTwiceLoadTheAgentOnceAndTakeTurnsWithIt) {
     CounterServer server("postresult=0");
     ASSERT_TRUE(server.listening());
     ProbeRun run = count(" 2");
     EXPECT_TRUE(run.ended);
     EXPECT_EQ(2u, server.requests().size());
-    EXPECT_NE(std::string::npos, run.output.find("inits=1\n")) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("inits=1 overlaps=0\n")) << run.output;
 }
 
 TEST_F(Counter, AServerThatNeverAnswersDoesNotKeepTheThread) {

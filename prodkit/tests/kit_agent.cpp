@@ -5,18 +5,26 @@
 //   emptytable  no TCP connections
 //   nocounters  fails the counters as Wine's own agent does
 //   noinit      initialisation fails
-// agent_inits counts the initialisations in this process.
+//   walkerror   the connection table's second row fails (error status,
+//               the name left as it was)
+//   endless     a connection table without end
+// agent_inits counts the initialisations in this process, agent_overlaps
+// the queries that began while another was still being answered (each get
+// takes a while, so that two threads that do not take turns meet).
 #include <windows.h>
 #include <snmp.h>
 #include <string.h>
 
 extern "C" {
 __declspec(dllexport) LONG agent_inits = 0;
+__declspec(dllexport) LONG agent_overlaps = 0;
 }
 
 namespace {
 
 enum { kNoSuchName = 2 };
+enum { kGetMilliseconds = 50 };
+LONG queries_inside = 0;
 
 int mode_is(const char* mode) {
     char value[32] = "";
@@ -79,8 +87,19 @@ int get(SnmpVarBind& binding) {
     return 1;
 }
 
+// The next instance of the tcpConnState column: the last port one up.
+void next_state(SnmpVarBind& binding) {
+    Oid next = kFirstState;
+    next.ids[19] = binding.name.ids[19] + 1;
+    rename(binding, next);
+}
+
 int get_next(SnmpVarBind& binding) {
-    if (is(binding.name, kConnectionEntry) && mode_is("emptytable")) {
+    if (binding.name.idLength == 20 && binding.name.ids[9] == 1 && mode_is("endless")) {
+        next_state(binding);
+    } else if (is(binding.name, kFirstState) && mode_is("walkerror")) {
+        return 0;
+    } else if (is(binding.name, kConnectionEntry) && mode_is("emptytable")) {
         rename(binding, kInSegments);
         set_counter(binding, 5);
     } else if (is(binding.name, kConnectionEntry)) {
@@ -98,6 +117,21 @@ int get_next(SnmpVarBind& binding) {
     return 1;
 }
 
+BOOL answer(BYTE type, SnmpVarBindList* list, AsnInteger32* status, AsnInteger32* index) {
+    *status = 0;
+    *index = 0;
+    for (UINT i = 0; i < list->len; i++) {
+        SnmpVarBind& binding = list->list[i];
+        int answered = type == SNMP_PDU_GET ? get(binding) : type == SNMP_PDU_GETNEXT && get_next(binding);
+        if (!answered) {
+            *status = kNoSuchName;
+            *index = (AsnInteger32)i + 1;
+            return TRUE;
+        }
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) BOOL WINAPI SnmpExtensionInit(DWORD, HANDLE* trap_event,
@@ -113,15 +147,11 @@ extern "C" __declspec(dllexport) BOOL WINAPI SnmpExtensionInit(DWORD, HANDLE* tr
 
 extern "C" __declspec(dllexport) BOOL WINAPI SnmpExtensionQuery(BYTE type, SnmpVarBindList* list,
                                                                 AsnInteger32* status, AsnInteger32* index) {
-    *status = 0;
-    *index = 0;
-    for (UINT i = 0; i < list->len; i++) {
-        int answered = type == SNMP_PDU_GET ? get(list->list[i]) : type == SNMP_PDU_GETNEXT && get_next(list->list[i]);
-        if (!answered) {
-            *status = kNoSuchName;
-            *index = (AsnInteger32)i + 1;
-            return TRUE;
-        }
-    }
-    return TRUE;
+    if (InterlockedIncrement(&queries_inside) > 1)
+        InterlockedIncrement(&agent_overlaps);
+    if (type == SNMP_PDU_GET)
+        Sleep(kGetMilliseconds);
+    BOOL result = answer(type, list, status, index);
+    InterlockedDecrement(&queries_inside);
+    return result;
 }

@@ -48,10 +48,11 @@ KitCall entry(HMODULE kit, const char* name) {
     return kit ? (KitCall)(void*)GetProcAddress(kit, name) : nullptr;
 }
 
-int agent_inits() {
+// A count the test agent keeps (agent_inits, agent_overlaps); -1 without it.
+int agent_count(const char* name) {
     HMODULE agent = GetModuleHandleA("inetmib1.dll");
-    LONG* inits = agent ? (LONG*)(void*)GetProcAddress(agent, "agent_inits") : nullptr;
-    return inits ? (int)*inits : -1;
+    LONG* count = agent ? (LONG*)(void*)GetProcAddress(agent, name) : nullptr;
+    return count ? (int)*count : -1;
 }
 
 int do_register(HMODULE kit, int count) {
@@ -63,7 +64,7 @@ int do_register(HMODULE kit, int count) {
         perform();
     wait_for_new_threads(before);
     if (count > 1)
-        printf("inits=%d\n", agent_inits());
+        printf("inits=%d overlaps=%d\n", agent_count("agent_inits"), agent_count("agent_overlaps"));
     return 0;
 }
 

@@ -66,7 +66,11 @@ void remove_tree(const std::string& path) {
             if (name == "." || name == "..")
                 continue;
             std::string full = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // A link goes itself; what it shows is never entered.
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                if (!RemoveDirectoryA(full.c_str()))
+                    DeleteFileA(full.c_str());
+            } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 remove_tree(full);
             } else {
                 SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -20,6 +20,17 @@ bool copy_language_library_without(const std::string& from, const std::string& t
 // The same copy with the given strings changed or taken out.
 bool copy_language_library_changed(const std::string& from, const std::string& to, const StringChanges& changes);
 
+// A symbolic link (a reparse point) at link showing the folder target (both
+// on C:): CreateSymbolicLinkA where the system makes one; under Wine, whose
+// call returns success without making anything, a Unix symbolic link in the
+// test prefix, which Wine shows as a reparse point. False when neither
+// worked.
+bool make_folder_link(const std::string& link, const std::string& target);
+// Whether the tests run under Wine (its ntdll exports wine_get_version).
+bool under_wine();
+// Removes such a link, never what it shows; true when it is gone.
+bool remove_folder_link(const std::string& link);
+
 // Wine-only: drive letter X: as a fixed drive showing folder (a folder on
 // C:), made through the test prefix's "dosdevices" link and removed again
 // when the object goes. ready() is false outside Wine or when the link could

@@ -47,7 +47,59 @@ bool change_block_strings(HANDLE update, HMODULE original, unsigned block_id, co
                            (DWORD)(edited.size() * 2)) != 0;
 }
 
+// A folder on C: as a path in the Unix file system of the Wine prefix;
+// empty outside Wine or for another drive.
+std::string unix_path(const std::string& folder) {
+    const char* prefix = getenv("WINEPREFIX");
+    if (!prefix || folder.size() < 3 || toupper(folder[0]) != 'C' || folder[1] != ':')
+        return std::string();
+    std::string path = std::string(prefix) + "/drive_c" + folder.substr(2);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+// Starts a Unix program (Wine starts those too). Its process may end in
+// Wine's eyes before the Unix program has done its work: callers wait for
+// the outcome.
+void run_unix(std::string command) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
 }  // namespace
+
+bool make_folder_link(const std::string& link, const std::string& target) {
+    CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    DWORD attributes = GetFileAttributesA(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        std::string from = unix_path(link), to = unix_path(target);
+        if (!from.empty() && !to.empty())
+            run_unix("Z:\\bin\\ln -sfn \"" + to + "\" \"" + from + "\"");
+        for (int i = 0; i < 50 && (attributes = GetFileAttributesA(link.c_str())) == INVALID_FILE_ATTRIBUTES; i++)
+            Sleep(100);
+    }
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool under_wine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+bool remove_folder_link(const std::string& link) {
+    if (!RemoveDirectoryA(link.c_str()) && !DeleteFileA(link.c_str()) && !unix_path(link).empty())
+        run_unix("Z:\\bin\\rm -f \"" + unix_path(link) + "\"");
+    for (int i = 0; i < 50 && GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; i++)
+        Sleep(100);
+    return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
 
 bool copy_language_library_without(const std::string& from, const std::string& to,
                                    const std::vector<unsigned>& ids) {
@@ -72,24 +124,12 @@ bool copy_language_library_changed(const std::string& from, const std::string& t
 }
 
 EmulatedDrive::EmulatedDrive(char letter, const std::string& folder) : letter_(letter) {
-    const char* prefix = getenv("WINEPREFIX");
-    if (!prefix || folder.size() < 3 || toupper(folder[0]) != 'C' || folder[1] != ':')
+    std::string target = unix_path(folder);
+    if (target.empty())
         return;
-    std::string target = std::string(prefix) + "/drive_c" + folder.substr(2);
-    for (char& c : target)
-        if (c == '\\')
-            c = '/';
-    link_ = std::string(prefix) + "/dosdevices/" + (char)tolower(letter) + ":";
-    // Wine starts Unix programs too: ln makes the link the drive letter reads.
-    std::string command = "Z:\\bin\\ln -sfn \"" + target + "\" \"" + link_ + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return;
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    link_ = std::string(getenv("WINEPREFIX")) + "/dosdevices/" + (char)tolower(letter) + ":";
+    // ln makes the link the drive letter reads.
+    run_unix("Z:\\bin\\ln -sfn \"" + target + "\" \"" + link_ + "\"");
     std::string root = this->root();
     for (int i = 0; i < 50 && GetDriveTypeA(root.c_str()) != DRIVE_FIXED; i++)
         Sleep(100);
@@ -97,17 +137,8 @@ EmulatedDrive::EmulatedDrive(char letter, const std::string& folder) : letter_(l
 }
 
 EmulatedDrive::~EmulatedDrive() {
-    if (link_.empty())
-        return;
-    std::string command = "Z:\\bin\\rm -f \"" + link_ + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 10000);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    if (!link_.empty())
+        run_unix("Z:\\bin\\rm -f \"" + link_ + "\"");
 }
 
 DialogWatch::DialogWatch(const char* caption, int button, int text_id) {
