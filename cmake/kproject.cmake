@@ -1,17 +1,23 @@
 # Helpers shared by the folders' CMakeLists.
 
-# kproduct(target): product code flags (no exceptions, no RTTI, warnings as
-# errors). Product binaries (executables and DLLs) on Windows link no C++
-# library and no static C runtime: msvcrt.dll and the system DLLs only, with
-# the heap operators of foundation/newdelete.cpp. Each writes its link map to
-# maps/<file>.map in the build folder (the size benchmark reads them).
+# kproduct(target [SCRIPT file]): product code flags (no exceptions, no RTTI,
+# warnings as errors). Product binaries (executables and DLLs) on Windows
+# link no C++ library and no static C runtime: msvcrt.dll and the system DLLs
+# only, with the heap operators of foundation/newdelete.cpp. They link with
+# the linker's own script and cmake/discard-unwind.ld added to it, or with
+# the whole script SCRIPT (see kmerged_sections). Each writes its link map
+# to maps/<file>.map in the build folder (the size benchmark reads them).
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
 function(kproduct target)
+  cmake_parse_arguments(KP "" "SCRIPT" "" ${ARGN})
   target_compile_options(${target} PRIVATE ${KPRODUCT_FLAGS})
   get_target_property(type ${target} TYPE)
   if(KWIN AND NOT type STREQUAL "STATIC_LIBRARY")
+    if(NOT KP_SCRIPT)
+      set(KP_SCRIPT ${PROJECT_SOURCE_DIR}/cmake/discard-unwind.ld)
+    endif()
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/newdelete.cpp)
-    target_link_options(${target} PRIVATE ${KPRODUCT_LINK}
+    target_link_options(${target} PRIVATE ${KPRODUCT_LINK} -Wl,-T,${KP_SCRIPT}
                         -Wl,-Map,${CMAKE_BINARY_DIR}/maps/$<TARGET_FILE_NAME:${target}>.map)
     set_target_properties(${target} PROPERTIES LINKER_LANGUAGE C)
   endif()
@@ -37,6 +43,40 @@ endfunction()
 # foundation/dll_entry_win.cpp.
 set(KBARE_START_LINK -nostartfiles -Wl,--defsym,kpointer_size=${CMAKE_SIZEOF_VOID_P}
                      -Wl,-T,${PROJECT_SOURCE_DIR}/cmake/bare-start.ld)
+# kmerged_sections(output): writes to output the linker's own script for
+# programs with fewer sections: the read-only data joins the code (one
+# read-only section, which every Windows maps as it maps code) and the
+# initialised data joins the import tables (written by the loader, so
+# writable there anyway), which saves the file two sections' padding to 512
+# bytes. A whole script replaces the default one and cannot be added to, so
+# it also carries cmake/discard-unwind.ld's rule and cmake/bare-start.ld's
+# checks: the program links with KMERGED_START_LINK instead of
+# KBARE_START_LINK. The export table keeps a section of its own: the linker
+# finds it by its name.
+set(KMERGED_START_LINK -nostartfiles -Wl,--defsym,kpointer_size=${CMAKE_SIZEOF_VOID_P})
+function(kmerged_sections output)
+  execute_process(COMMAND ${CMAKE_LINKER} --verbose OUTPUT_VARIABLE script RESULT_VARIABLE failed)
+  string(REGEX REPLACE ".*\n=+\n(.*)\n=+\n.*" "\\1" script "${script}")
+  set(data "    *(.data)\n    *(.data2)\n    *(SORT(.data$*))\n")
+  set(code_end "    *(.glue_7)\n")
+  set(imports_end "    KEEP (SORT(*)(.idata$7))\n")
+  foreach(part data code_end imports_end)
+    string(FIND "${script}" "${${part}}" at)
+    if(failed OR at EQUAL -1)
+      message(FATAL_ERROR "kmerged_sections: the linker's script has changed (${part} not found)")
+    endif()
+  endforeach()
+  string(REPLACE "${data}" "" script "${script}")
+  string(REPLACE "${code_end}" "${code_end}    *(.rdata)\n    *(SORT(.rdata$*))\n" script "${script}")
+  string(REPLACE "${imports_end}" "${imports_end}${data}" script "${script}")
+  file(READ ${PROJECT_SOURCE_DIR}/cmake/discard-unwind.ld discard)
+  string(REGEX MATCH "/DISCARD/[^\n]*" discard "${discard}")
+  string(REPLACE "SECTIONS\n{\n" "SECTIONS\n{\n  ${discard}\n" script "${script}")
+  file(READ ${PROJECT_SOURCE_DIR}/cmake/bare-start.ld checks)
+  string(REGEX REPLACE ".*INSERT BEFORE \\.text;\n" "" checks "${checks}")
+  file(WRITE ${output} "${script}\n${checks}\n")
+endfunction()
+
 function(kbarestart target)
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/dll_entry_win.cpp)
   if(KWIN32)
