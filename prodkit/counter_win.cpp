@@ -2,7 +2,6 @@
 // counter server; a non-zero "postresult=" in the reply writes the
 // done-marker so that later calls do nothing.
 #include <windows.h>
-#include <process.h>
 #include <stdio.h>
 #include <string.h>
 #include "kit_win.h"
@@ -193,7 +192,7 @@ HMODULE kit_module() {
 // The thread holds a reference to the kit for as long as it runs, so that
 // a caller that unloads the kit meanwhile does not take the thread's code
 // away under it; the kit goes when the thread ends.
-unsigned __stdcall counter_thread(void* module) {
+DWORD __stdcall counter_thread(void* module) {
     registration_proc(nullptr);
     FreeLibraryAndExitThread((HMODULE)module, 0);
     return 0;
@@ -206,13 +205,17 @@ void start_counter_thread() {
     HMODULE reference = n && n < sizeof path ? LoadLibraryA(path) : nullptr;
     if (!reference)
         return;
-    uintptr_t thread = _beginthreadex(nullptr, kCounterStack, counter_thread, reference, 0, nullptr);
+    // A system thread: the kit's C runtime (crtdll.dll) has no
+    // _beginthreadex, and keeps its per-thread data for any thread itself.
+    // The 95 family fails a thread start that gives no room for its id.
+    DWORD id;
+    HANDLE thread = CreateThread(nullptr, kCounterStack, counter_thread, reference, 0, &id);
     if (!thread) {
         FreeLibrary(reference);
         return;
     }
     // Nobody waits for the thread.
-    CloseHandle((HANDLE)thread);
+    CloseHandle(thread);
 }
 
 }  // namespace

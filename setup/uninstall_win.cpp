@@ -431,8 +431,11 @@ static void add_wininit_deletion(const char* path) {
     UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return;
-    snprintf(ini, sizeof ini, "%s\\wininit.ini", windows);
-    if (snprintf(line, sizeof line, "NUL=%s", path) >= (int)sizeof line)
+    _snprintf(ini, sizeof ini, "%s\\wininit.ini", windows);
+    // The C runtime's _snprintf: -1, or the whole room with no zero byte,
+    // when the text does not fit.
+    int written = _snprintf(line, sizeof line, "NUL=%s", path);
+    if (written < 0 || written >= (int)sizeof line)
         return;
     const DWORD room = 32768;
     char* section = new (std::nothrow) char[room + sizeof line + 1];
