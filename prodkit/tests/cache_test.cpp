@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include "kit_testing.h"
 #include "prodkit.h"
 
 namespace fs = std::filesystem;
@@ -47,11 +48,9 @@ int CacheFolder::counter_ = 0;
 
 unsigned long size_of(const CacheFolder& folder, std::string* printed) {
     std::string text = folder.text();
-    fflush(stdout);
-    testing::internal::CaptureStdout();
+    kit_testing::KitOutput output;
     unsigned long size = Get_Current_Cache_Size(&text[0]);
-    fflush(stdout);
-    *printed = testing::internal::GetCapturedStdout();
+    *printed = output.finish();
     return size;
 }
 
@@ -139,9 +138,8 @@ TEST(CacheSize, ADataPathThatDoesNotFitIsRefused) {
         std::ofstream(cache / name, std::ios::binary) << "123";
         std::string text = cache.string();
         ASSERT_EQ(length, text.size());
-        testing::internal::CaptureStdout();
+        kit_testing::KitOutput quiet;
         EXPECT_EQ(length == 222 ? 3ul : 0ul, Get_Current_Cache_Size(&text[0]));
-        testing::internal::GetCapturedStdout();
     }
 }
 
@@ -166,9 +164,8 @@ TEST(LogicalMax, ScalesByTheSinglePrecisionQuotient) {
         folder.index("d");
         folder.data("d", c.size);
         std::string text = folder.text();
-        testing::internal::CaptureStdout();
+        kit_testing::KitOutput quiet;
         EXPECT_EQ(c.expected, Get_Logical_Max(&text[0], c.limit, c.amount));
-        testing::internal::GetCapturedStdout();
     }
 }
 
