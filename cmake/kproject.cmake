@@ -3,8 +3,9 @@
 # kproduct(target): product code flags (no exceptions, no RTTI, warnings as
 # errors). Product binaries (executables and DLLs) on Windows link no C++
 # library and no static C runtime: the C runtime DLL and the system DLLs
-# only, with the heap operators of foundation/newdelete.cpp. Each writes its link map to
-# maps/<file>.map in the build folder (the size benchmark reads them).
+# only, with the heap operators of foundation/newdelete.cpp. Each writes its
+# link map to maps/<file>.map in the build folder (the size benchmark and
+# the target check read them).
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
 function(kproduct target)
   target_compile_options(${target} PRIVATE ${KPRODUCT_FLAGS})

@@ -31,7 +31,10 @@ fail() {
     status=1
 }
 
-system='kernel32|user32|gdi32|advapi32|shell32|comctl32|ole32|wsock32'
+# Every Windows 95 and NT 4.0 install has these. Not Winsock: the 95 family
+# has wsock32.dll only with its networking, and ws2_32.dll, snmpapi.dll and
+# rasapi32.dll are optional everywhere; they are loaded at run time.
+system='kernel32|user32|gdi32|advapi32|shell32|comctl32|ole32'
 shipped='setup.exe vscript.dll prodkit.dll'
 
 # "dll function" lines, lower-case DLL names; "dll #ordinal" for an import
@@ -172,7 +175,7 @@ for build in "$win32" "$win64"; do
         [ -f "$f" ] || continue
         name=$(basename "$f")
         case " $shipped " in *" $name "*) continue ;; esac
-        allowed="^($system|msvcrt|oleaut32|comdlg32|version|mpr|ws2_32|rasapi32|snmpapi|setup|hostinfo|hdlutil|prodkit)\.(dll|exe)$"
+        allowed="^($system|msvcrt|oleaut32|comdlg32|version|mpr|wsock32|ws2_32|rasapi32|snmpapi|setup|hostinfo|hdlutil|prodkit)\.(dll|exe)$"
         [ "$name" = langres.dll ] && allowed='^$'
         bad=$(imports $objdump "$f" | awk '{print $1}' | sort -u | grep -vE "$allowed")
         [ -z "$bad" ] || fail "$f imports:" $bad
