@@ -63,6 +63,10 @@ check_imports() {
     name=$(basename "$f")
     local list
     list=$(imports "$objdump" "$f")
+    if ! echo "$list" | grep -q '^kernel32\.dll '; then
+        fail "$f: no imports read (objdump's format?)"
+        return
+    fi
     local bad
     bad=$(echo "$list" | awk '{print $1}' | sort -u | grep -vE "$(allowed_dlls "$name")")
     [ -z "$bad" ] || fail "$f: imports DLLs outside the target systems':" $bad
