@@ -1,7 +1,6 @@
 // The script's part in removing the product: the offer to keep it with its
 // aggressive mode or prefetching switched off, then stopping it and taking
 // away what the engine's uninstall record does not cover.
-#include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
 #include "hostinfo.h"
@@ -182,32 +181,44 @@ void delete_tree(const char* folder) {
     FindClose(search);
 }
 
+// Paths are stepped through and compared by the system (CharNextA and
+// CompareStringA follow the ANSI code page on both families), not with the
+// C runtime's multibyte table: crtdll.dll is not known to set that up for
+// the system's code page.
+
 // The full path of path, without a trailing separator, in out (260 bytes).
 int full_path(const char* path, char* out) {
     char* name;
     DWORD length = GetFullPathNameA(path, 260, out, &name);
     if (length == 0 || length >= 260)
         return 0;
-    const unsigned char* last = _mbsrchr((const unsigned char*)out, '\\');
-    if (last && last[1] == 0 && length > 3)
+    const char* last = out;
+    for (const char* at = out; *at; at = CharNextA(at))
+        last = at;
+    if (*last == '\\' && length > 3)
         out[length - 1] = 0;
     return 1;
 }
 
 // Whether a full path is a drive root (C:\) or a network share's (\\host\share).
 int is_root(const char* folder) {
-    if (folder[0] != '\\')
-        return _mbslen((const unsigned char*)folder) <= 3;
-    int separators = 0;
-    for (const unsigned char* at = (const unsigned char*)folder; *at; at = _mbsinc(at))
+    int characters = 0, separators = 0;
+    for (const char* at = folder; *at; at = CharNextA(at)) {
+        characters++;
         separators += *at == '\\';
-    return separators < 4;
+    }
+    return folder[0] != '\\' ? characters <= 3 : separators < 4;
+}
+
+// Whether the texts are the same but for case (a length of -1: up to the zero byte).
+int same_text(const char* a, int a_length, const char* b, int b_length) {
+    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, a_length, b, b_length) == CSTR_EQUAL;
 }
 
 // Whether inner is outer or lies below it.
 int inside(const char* inner, const char* outer) {
     size_t length = strlen(outer);
-    return _mbsnbicmp((const unsigned char*)inner, (const unsigned char*)outer, length) == 0 &&
+    return strlen(inner) >= length && same_text(inner, (int)length, outer, (int)length) &&
            (inner[length] == 0 || inner[length] == '\\');
 }
 
@@ -251,7 +262,7 @@ void remove_start_menu_folders(SetupInfo* info) {
         for_each_programs_folder(remove_named_folder, name);
         // The install named the folders after the product: a language
         // library whose folder text differs would leave them behind.
-        if (_mbsicmp((const unsigned char*)name, (const unsigned char*)text_of(info->product_name)) != 0)
+        if (!same_text(name, -1, text_of(info->product_name), -1))
             for_each_programs_folder(remove_named_folder, (void*)text_of(info->product_name));
         return;
     }

@@ -118,33 +118,3 @@ TEST(MbsSizeDoubleByte, CreatePathMakesEveryDoubleByteLevelWhole) {
     RemoveDirectoryA(parent.c_str());
 }
 
-// The script library steps through paths with the multibyte functions of
-// the shipped C runtime (crtdll.dll): they must know the ANSI code page's
-// lead bytes from the start, without a call that sets the code page
-// (crtdll.dll has none).
-TEST(MbsSizeDoubleByte, ShippedRuntimeKnowsTheAnsiCodePage) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "the system's ANSI code page is " << GetACP() << ", not 932";
-    HMODULE runtime = LoadLibraryA("crtdll.dll");
-    ASSERT_NE(nullptr, runtime);
-    typedef const unsigned char* (__cdecl* Step)(const unsigned char*);
-    typedef const unsigned char* (__cdecl* FindLast)(const unsigned char*, unsigned);
-    typedef size_t (__cdecl* Length)(const unsigned char*);
-    typedef int (__cdecl* CompareBytes)(const unsigned char*, const unsigned char*, size_t);
-    typedef int (__cdecl* Compare)(const unsigned char*, const unsigned char*);
-    auto next = (Step)(void*)GetProcAddress(runtime, "_mbsinc");
-    auto find_last = (FindLast)(void*)GetProcAddress(runtime, "_mbsrchr");
-    auto length = (Length)(void*)GetProcAddress(runtime, "_mbslen");
-    auto compare_bytes = (CompareBytes)(void*)GetProcAddress(runtime, "_mbsnbicmp");
-    auto compare = (Compare)(void*)GetProcAddress(runtime, "_mbsicmp");
-    ASSERT_TRUE(next && find_last && length && compare_bytes && compare);
-    const unsigned char* path = (const unsigned char*)"C:\\\x95\x5c";
-    EXPECT_EQ(path + 5, next(path + 3));
-    EXPECT_EQ(path + 2, find_last(path, '\\')) << "the trail byte 0x5C is no backslash";
-    EXPECT_EQ(4u, length(path));
-    EXPECT_EQ(0, compare_bytes((const unsigned char*)"C:\\\x95\x5cX", (const unsigned char*)"c:\\\x95\x5cx", 6));
-    // Katakana "a" (0x83 0x41) and "tsu" (0x83 0x61): trail bytes are not
-    // letters to fold.
-    EXPECT_NE(0, compare((const unsigned char*)"\x83\x41", (const unsigned char*)"\x83\x61"));
-    FreeLibrary(runtime);
-}
