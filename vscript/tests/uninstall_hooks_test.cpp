@@ -121,6 +121,27 @@ TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
         EXPECT_EQ(c.deletable, cache_tree_deletable(c.folder.c_str(), &info)) << "line " << c.line << ": " << c.folder;
 }
 
+// Runs in the vscript_japanese test, under code page 932: a share named
+// "\x95\x5c" ("table"), whose trail byte is a backslash on its own, is a
+// share root all the same.
+TEST(Cache, DoubleByteShareRootsAreRefused) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "the system's ANSI code page is " << GetACP() << ", not 932";
+    SetupInfo info;
+    info.destination_folder.set((char*)"C:\\Program Files\\Vantrel");
+    struct {
+        int line;
+        const char* folder;
+        int deletable;
+    } cases[] = {
+        {__LINE__, "\\\\server\\\x95\x5c", 0},
+        {__LINE__, "\\\\server\\\x95\x5c\\", 0},
+        {__LINE__, "\\\\server\\\x95\x5c\\cache", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.deletable, cache_tree_deletable(c.folder, &info)) << "line " << c.line;
+}
+
 // A cache as the product leaves it: its marker, the error pages, and files
 // in nested folders.
 void make_cache(const std::string& folder, bool marked) {
