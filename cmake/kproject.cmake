@@ -2,11 +2,12 @@
 
 # kproduct(target [SCRIPT file]): product code flags (no exceptions, no RTTI,
 # warnings as errors). Product binaries (executables and DLLs) on Windows
-# link no C++ library and no static C runtime: msvcrt.dll and the system DLLs
-# only, with the heap operators of foundation/newdelete.cpp. They link with
-# the linker's own script and cmake/discard-unwind.ld added to it, or with
-# the whole script SCRIPT (see kmerged_sections). Each writes its link map
-# to maps/<file>.map in the build folder (the size benchmark reads them).
+# link no C++ library and no static C runtime: the C runtime DLL and the
+# system DLLs only, with the heap operators of foundation/newdelete.cpp.
+# They link with the linker's own script and cmake/discard-unwind.ld added
+# to it, or with the whole script SCRIPT (see kmerged_sections). Each writes
+# its link map to maps/<file>.map in the build folder (the size benchmark
+# and the target check read them).
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
 function(kproduct target)
   cmake_parse_arguments(KP "" "SCRIPT" "" ${ARGN})
@@ -40,7 +41,8 @@ endfunction()
 # How a binary that starts without mingw's start-up code links: with the
 # checks that it needs none (cmake/bare-start.ld). setup.exe has its own
 # entry; kbarestart(target) gives a product library the bare entry of
-# foundation/dll_entry_win.cpp.
+# foundation/dll_entry_win.cpp, or the entry named as a second argument
+# (a function of the library's own, with the same signature).
 set(KBARE_START_LINK -nostartfiles -Wl,--defsym,kpointer_size=${CMAKE_SIZEOF_VOID_P}
                      -Wl,-T,${PROJECT_SOURCE_DIR}/cmake/bare-start.ld)
 # kmerged_sections(output): writes to output the linker's own script for
@@ -78,13 +80,29 @@ function(kmerged_sections output)
 endfunction()
 
 function(kbarestart target)
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/dll_entry_win.cpp)
-  if(KWIN32)
-    set(entry _kbare_library_entry@12)
+  kcrtdll(${target})
+  if(ARGC GREATER 1)
+    set(entry ${ARGV1})
   else()
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/foundation/dll_entry_win.cpp)
     set(entry kbare_library_entry)
   endif()
+  if(KWIN32)
+    set(entry _${entry}@12)
+  endif()
   target_link_options(${target} PRIVATE ${KBARE_START_LINK} -Wl,-e,${entry})
+endfunction()
+
+# kcrtdll(target): a shipped module's C runtime is crtdll.dll, which every
+# Windows 95 and NT carries (msvcrt.dll came later), on both Windows builds
+# alike: the toolchain's default libraries (msvcrt.dll, mingw's extras) stay
+# out; libgcc's arithmetic helpers, kernel32 and the runtime's import
+# library with its few shims (foundation/crtdll.def, crtdll_win.cpp) come in.
+# The modules that share heap blocks and streams (setup.exe and
+# vscript.dll) thereby share one runtime.
+function(kcrtdll target)
+  target_link_options(${target} PRIVATE -nodefaultlibs)
+  target_link_libraries(${target} PRIVATE kcrtdll gcc kernel32)
 endfunction()
 
 # ktest(name sources... LIBS libs... PROPERTIES props... GROUPS group filter...):

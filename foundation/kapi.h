@@ -17,7 +17,7 @@
 #define KAPI
 #endif
 #define KPRINTF(f, a) __attribute__((format(ms_printf, f, a)))
-// msvcrt's own formatter: the C99 vsnprintf of mingw would bring its whole
+// The C runtime DLL's own formatter: the C99 vsnprintf of mingw would bring its whole
 // printf implementation into every binary. It does not terminate a text
 // that fills the buffer: callers leave a zero byte after the room they give.
 #define kvsnprintf _vsnprintf

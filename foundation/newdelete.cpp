@@ -1,5 +1,6 @@
 // Heap operators for the product binaries, which link no C++ library: every
-// allocation is msvcrt's malloc, so blocks may be freed by another module.
+// allocation is the C runtime DLL's malloc (crtdll.dll's, shared by the
+// shipped modules), so blocks may be freed by another module.
 #include <stdlib.h>
 #include <new>
 

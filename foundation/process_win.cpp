@@ -13,7 +13,7 @@ unsigned long execute_process(int wait, char* format, ...) {
     char command[kCommandSize];
     va_list args;
     va_start(args, format);
-    // msvcrt's _vsnprintf gives -1 when the text does not fit and leaves it
+    // The runtime's _vsnprintf gives -1 when the text does not fit and leaves it
     // unterminated when it fills the buffer exactly: both are refused rather
     // than started cut short.
     int length = _vsnprintf(command, kCommandSize, format, args);

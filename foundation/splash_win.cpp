@@ -26,7 +26,9 @@ struct SplashStart {
 };
 
 static HWND shown_window() {
-    return (HWND)InterlockedCompareExchangePointer((void* volatile*)&splash_window, nullptr, nullptr);
+    // An aligned pointer is read whole on any x86 (the 386 has no
+    // compare-and-exchange to read it with).
+    return *(HWND volatile*)&splash_window;
 }
 
 static void set_shown_window(HWND window) {
@@ -175,7 +177,9 @@ static HWND show_splash(HINSTANCE module, int first, int second, int third) {
     SplashStart* start = new (std::nothrow) SplashStart{module, {first, second, third}};
     if (!start)
         return nullptr;
-    HANDLE thread = CreateThread(nullptr, kSplashStack, splash_thread, start, 0, nullptr);
+    // The 95 family fails a thread start that gives no room for its id.
+    DWORD id;
+    HANDLE thread = CreateThread(nullptr, kSplashStack, splash_thread, start, 0, &id);
     if (!thread) {
         delete start;
         return nullptr;

@@ -9,6 +9,9 @@
 [[noreturn]] void kit_out_of_memory();
 // malloc that never returns null (kit_out_of_memory instead).
 void* kit_allocate(size_t size);
+// Empties the URL log and the exclude list (the kit's entry calls it when
+// the kit is unloaded).
+void kit_release_lists();
 
 // The counter server's answer in the first bytes of its reply: the bytes up
 // to the first zero byte (at most length) are searched for "postresult=".

@@ -25,9 +25,11 @@ int same(String& a, String& b) {
 
 // A doubly linked list that owns its elements. Lookups walk from the first
 // element: there is no index and no stored count.
+// No destructor: the kit starts without the C runtime's start-up code,
+// which would run one at unloading (kit_release_lists does it instead).
 class StringList {
 public:
-    ~StringList() {
+    void clear() {
         while (last_)
             unlink(last_);
     }
@@ -98,6 +100,11 @@ StringList url_log;
 StringList excluded;
 
 }  // namespace
+
+void kit_release_lists() {
+    url_log.clear();
+    excluded.clear();
+}
 
 UrlLog::UrlLog() {}
 UrlLog::~UrlLog() {}

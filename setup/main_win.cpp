@@ -1,7 +1,7 @@
 // setup.exe: installs the product, or removes it in two stages.
 //
 // The program starts here directly rather than through the C runtime's
-// start-up code: msvcrt.dll initialises itself, the engine has no static
+// start-up code: crtdll.dll initialises itself, the engine has no static
 // constructors, and the start-up code would double the program's size.
 #include <stdio.h>
 #include <new>

@@ -16,8 +16,6 @@ tools/build.sh
 . tools/wine/wineenv.sh
 trap 'wine_lanes_down "$top/build/win64"' EXIT
 status=0
-echo "== imports of the product binaries"
-tools/check-imports.sh build/win64 build/win32 || status=1
 phase=$SECONDS
 echo "== native tests"
 (cd build/native && ctest --output-on-failure -j2) || status=1

@@ -5,9 +5,11 @@
 // Only functions that the first Windows 95 and Windows NT 4.0 both export
 // are imported: long names come from FindFirstFileA, one component at a
 // time, and QueryDosDeviceA, which the Windows 95 family lacks, is looked up
-// at run time.
+// at run time. Paths are stepped through and compared by the system
+// (CharNextA, CompareStringA follow the ANSI code page on both families),
+// not with the C runtime's multibyte table, which crtdll.dll is not known
+// to set up for the system's code page.
 #include <ctype.h>
-#include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
 #include "kregkey.h"
@@ -138,7 +140,7 @@ int canonical_at(const char* path, char* out, int strict, int depth) {
     for (const char* at = full + 3; *at;) {
         const char* end = at;
         while (*end && *end != '\\')
-            end = (const char*)_mbsinc((const unsigned char*)end);
+            end = CharNextA(end);
         if (end > at) {
             if (used > 3)
                 out[used++] = '\\';
@@ -168,7 +170,9 @@ int inside(const char* inner, const char* outer) {
     size_t length = strlen(outer);
     if (length == 3)
         return toupper((unsigned char)inner[0]) == toupper((unsigned char)outer[0]);
-    return _mbsnbicmp((const unsigned char*)inner, (const unsigned char*)outer, length) == 0 &&
+    return strlen(inner) >= length &&
+           CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, inner, (int)length, outer, (int)length) ==
+               CSTR_EQUAL &&
            (inner[length] == 0 || inner[length] == '\\');
 }
 
@@ -213,8 +217,11 @@ public:
         char parent[kPath];
         if (refused_ || !folder[0] || network_path(folder) || !canonical(folder, parent, 0))
             return;
-        unsigned char* last = _mbsrchr((unsigned char*)parent, '\\');
-        if (last && (char*)last - parent > 2) {
+        char* last = nullptr;
+        for (char* at = parent; *at; at = CharNextA(at))
+            if (*at == '\\')
+                last = at;
+        if (last && last - parent > 2) {
             *last = 0;
             keep(parent);
         }

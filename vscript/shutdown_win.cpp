@@ -112,6 +112,8 @@ int stop_dde_process() {
     Sleep(1000);
     if (!dde_process_running())
         return 1;
+    // NT 4.0 refuses the wider mask of later headers.
+    static_assert(PROCESS_ALL_ACCESS == 0x1F0FFF, "the full access to a process that NT 4.0 knows");
     HANDLE process = dde_process_id != kDdeStop ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, dde_process_id) : nullptr;
     if (!process)
         return 0;

@@ -1,7 +1,6 @@
 // The script's part in removing the product: the offer to keep it with its
 // aggressive mode or prefetching switched off, then stopping it and taking
 // away what the engine's uninstall record does not cover.
-#include <mbstring.h>
 #include <stdio.h>
 #include <string.h>
 #include "hostinfo.h"
@@ -216,7 +215,7 @@ void remove_start_menu_folders(SetupInfo* info) {
         for_each_programs_folder(remove_named_folder, name);
         // The install named the folders after the product: a language
         // library whose folder text differs would leave them behind.
-        if (_mbsicmp((const unsigned char*)name, (const unsigned char*)text_of(info->product_name)) != 0)
+        if (!same_text(name, -1, text_of(info->product_name), -1))
             for_each_programs_folder(remove_named_folder, (void*)text_of(info->product_name));
         return;
     }

@@ -117,3 +117,4 @@ TEST(MbsSizeDoubleByte, CreatePathMakesEveryDoubleByteLevelWhole) {
     RemoveDirectoryA(top.c_str());
     RemoveDirectoryA(parent.c_str());
 }
+

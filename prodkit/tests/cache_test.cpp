@@ -5,10 +5,39 @@
 #include <fstream>
 #include <string>
 #include "prodkit.h"
+#ifdef _WIN32
+#include "kit_testing.h"
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
+
+#ifdef _WIN32
+using kit_testing::KitOutput;
+#else
+// What the kit prints, natively: its code is linked into this program.
+class KitOutput {
+public:
+    KitOutput() {
+        fflush(stdout);
+        testing::internal::CaptureStdout();
+    }
+    ~KitOutput() { finish(); }
+    KitOutput(const KitOutput&) = delete;
+    KitOutput& operator=(const KitOutput&) = delete;
+    std::string finish() {
+        if (finished_)
+            return "";
+        finished_ = true;
+        fflush(stdout);
+        return testing::internal::GetCapturedStdout();
+    }
+
+private:
+    bool finished_ = false;
+};
+#endif
 
 // A cache folder of its own, removed with its files.
 class CacheFolder {
@@ -60,11 +89,9 @@ int CacheFolder::counter_ = 0;
 
 unsigned long size_of(const CacheFolder& folder, std::string* printed) {
     std::string text = folder.text();
-    fflush(stdout);
-    testing::internal::CaptureStdout();
+    KitOutput output;
     unsigned long size = Get_Current_Cache_Size(&text[0]);
-    fflush(stdout);
-    *printed = testing::internal::GetCapturedStdout();
+    *printed = output.finish();
     return size;
 }
 
@@ -173,9 +200,8 @@ TEST(CacheSize, ADataPathThatDoesNotFitIsRefused) {
         std::ofstream(cache / name, std::ios::binary) << "123";
         std::string text = cache.string();
         ASSERT_EQ(length, text.size());
-        testing::internal::CaptureStdout();
+        KitOutput quiet;
         EXPECT_EQ(length == 222 ? 3ul : 0ul, Get_Current_Cache_Size(&text[0]));
-        testing::internal::GetCapturedStdout();
     }
 }
 
@@ -200,9 +226,8 @@ TEST(LogicalMax, ScalesByTheSinglePrecisionQuotient) {
         folder.index("d");
         folder.data("d", c.size);
         std::string text = folder.text();
-        testing::internal::CaptureStdout();
+        KitOutput quiet;
         EXPECT_EQ(c.expected, Get_Logical_Max(&text[0], c.limit, c.amount));
-        testing::internal::GetCapturedStdout();
     }
 }
 

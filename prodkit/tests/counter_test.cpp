@@ -324,6 +324,25 @@ TEST_F(Counter, AServerThatNeverAnswersDoesNotKeepTheThread) {
     EXPECT_EQ(posting(kDefaultCounter) + attempt(kDefaultCounter) + "no data!\n" + kExiting, run.output);
 }
 
+TEST_F(Counter, WithoutTheOptionalNetworkingTheKitLoadsAndTheThreadEnds) {
+    // The 95 family has Winsock only where its networking is installed;
+    // Winsock 2, the SNMP agent and dial-up networking are optional on both
+    // families. The kit imports none of them: it loads, its exports work,
+    // and the counter thread gives up at once.
+    for (const char* dll : {"wsock32", "ws2_32", "snmpapi", "inetmib1", "rasapi32"})
+        probe_.missing_dll(dll);
+    CounterServer server("postresult=1");
+    ASSERT_TRUE(server.listening());
+    ProbeRun run = count();
+    EXPECT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    EXPECT_EQ(posting(kDefaultCounter) + "registration_proc: WSAStartup failed\n", run.output);
+    EXPECT_TRUE(server.requests().empty());
+    run = run_probe(dir_ / "agent_probe.exe dialup");
+    EXPECT_EQ(0u, run.exit_code) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("installed=")) << run.output;
+}
+
 TEST_F(Counter, UnloadingTheKitWhileTheThreadRunsIsSafe) {
     HANDLE freed = CreateEventA(nullptr, TRUE, FALSE, "prodkit_probe_freed");
     ASSERT_TRUE(freed);

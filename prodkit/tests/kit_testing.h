@@ -86,6 +86,23 @@ struct ProbeRun {
 // once its output contains stop_at. Waits at most two minutes.
 ProbeRun run_probe(const std::string& command_line, const std::string& stop_at = "");
 
+// What the kit prints between start and finish. The kit prints through its
+// own C runtime, crtdll.dll, whose standard output is not this program's:
+// it is redirected to a file with that runtime's own calls.
+class KitOutput {
+public:
+    KitOutput();
+    ~KitOutput();
+    KitOutput(const KitOutput&) = delete;
+    KitOutput& operator=(const KitOutput&) = delete;
+    std::string finish();
+
+private:
+    HMODULE runtime_;
+    std::string file_;
+    int saved_ = -1;
+};
+
 // HKCU Software\Wine\AppDefaults\<program> values, removed at the end.
 class AppDefaults {
 public:
@@ -98,6 +115,8 @@ public:
     // Loads the DLL of that name from beside the program (Wine loads its own
     // built-in DLL otherwise).
     void native_dll(const char* dll);
+    // Loads no DLL of that name: as on a system that lacks it.
+    void missing_dll(const char* dll);
 
 private:
     std::string program_;

@@ -1,5 +1,6 @@
 // Helpers of the kit's Windows tests.
 #include "kit_testing.h"
+#include <fcntl.h>
 #include <stdio.h>
 
 using namespace testkit;
@@ -225,6 +226,74 @@ ProbeRun run_probe(const std::string& command_line, const std::string& stop_at) 
     return run;
 }
 
+namespace {
+
+typedef int(__cdecl* Flush)(FILE*);
+typedef int(__cdecl* Duplicate)(int);
+typedef int(__cdecl* Duplicate2)(int, int);
+typedef int(__cdecl* Open)(const char*, int, ...);
+typedef int(__cdecl* Close)(int);
+
+template <typename Function>
+Function runtime_function(HMODULE runtime, const char* name) {
+    return runtime ? (Function)(void*)GetProcAddress(runtime, name) : nullptr;
+}
+
+// The runtime's own standard output: the second of its streams.
+FILE* runtime_stdout(HMODULE runtime) {
+    FILE* streams = runtime ? (FILE*)(void*)GetProcAddress(runtime, "_iob") : nullptr;
+    return streams ? streams + 1 : nullptr;
+}
+
+}  // namespace
+
+KitOutput::KitOutput() : runtime_(LoadLibraryA("crtdll.dll")) {
+    char folder[MAX_PATH], file[MAX_PATH];
+    auto flush = runtime_function<Flush>(runtime_, "fflush");
+    auto duplicate = runtime_function<Duplicate>(runtime_, "_dup");
+    auto duplicate2 = runtime_function<Duplicate2>(runtime_, "_dup2");
+    auto open = runtime_function<Open>(runtime_, "_open");
+    auto close = runtime_function<Close>(runtime_, "_close");
+    if (!flush || !duplicate || !duplicate2 || !open || !close || !GetTempPathA(sizeof folder, folder) ||
+        !GetTempFileNameA(folder, "kit", 0, file))
+        return;
+    file_ = file;
+    flush(runtime_stdout(runtime_));
+    saved_ = duplicate(1);
+    int output = open(file, _O_WRONLY | _O_TRUNC | _O_BINARY);
+    if (output >= 0) {
+        duplicate2(output, 1);
+        close(output);
+    }
+}
+
+KitOutput::~KitOutput() {
+    finish();
+    if (!file_.empty())
+        DeleteFileA(file_.c_str());
+    if (runtime_)
+        FreeLibrary(runtime_);
+}
+
+std::string KitOutput::finish() {
+    if (saved_ < 0)
+        return "";
+    runtime_function<Flush>(runtime_, "fflush")(runtime_stdout(runtime_));
+    runtime_function<Duplicate2>(runtime_, "_dup2")(saved_, 1);
+    runtime_function<Close>(runtime_, "_close")(saved_);
+    saved_ = -1;
+    std::string text;
+    FILE* in = fopen(file_.c_str(), "rb");
+    if (!in)
+        return text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, in)) > 0)
+        text.append(buffer, n);
+    fclose(in);
+    return text;
+}
+
 static std::string app_key(const std::string& program) {
     return "Software\\Wine\\AppDefaults\\" + program;
 }
@@ -239,6 +308,10 @@ void AppDefaults::version(const char* version) {
 
 void AppDefaults::native_dll(const char* dll) {
     set_text(HKEY_CURRENT_USER, (app_key(program_) + "\\DllOverrides").c_str(), dll, "native");
+}
+
+void AppDefaults::missing_dll(const char* dll) {
+    set_text(HKEY_CURRENT_USER, (app_key(program_) + "\\DllOverrides").c_str(), dll, "");
 }
 
 }  // namespace kit_testing

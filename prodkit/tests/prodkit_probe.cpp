@@ -112,8 +112,16 @@ int do_kill(HMODULE kit) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The kit's trace lines and the probe's own reach the pipe in order.
+    // The kit's trace lines and the probe's own reach the pipe in order:
+    // neither this program's C runtime nor the kit's (crtdll.dll, whose
+    // streams are its own) holds them back.
     setvbuf(stdout, nullptr, _IONBF, 0);
+    HMODULE kit_runtime = LoadLibraryA("crtdll.dll");
+    auto kit_setvbuf = kit_runtime ? (int(__cdecl*)(FILE*, char*, int, size_t))(void*)GetProcAddress(kit_runtime, "setvbuf")
+                                   : nullptr;
+    FILE* kit_streams = kit_runtime ? (FILE*)(void*)GetProcAddress(kit_runtime, "_iob") : nullptr;
+    if (kit_setvbuf && kit_streams)
+        kit_setvbuf(kit_streams + 1, nullptr, _IONBF, 0);
     // A fault ends the probe at once (no debugger), and the test sees it.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     if (argc < 2)

@@ -46,16 +46,23 @@ std::vector<PendingRename> read_wininit_renames() {
 }
 
 int write_nt_renames(const std::vector<PendingRename>& renames) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    LONG result;
     if (renames.empty()) {
-        LONG result = RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
-        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+        result = RegDeleteValueA(key, kPendingValue);
+        if (result == ERROR_FILE_NOT_FOUND)
+            result = ERROR_SUCCESS;
+    } else {
+        std::string pairs;
+        for (const PendingRename& r : renames)
+            pairs += r.from + '\0' + r.to + '\0';
+        pairs += '\0';
+        result = RegSetValueExA(key, kPendingValue, 0, REG_MULTI_SZ, (const BYTE*)pairs.data(), (DWORD)pairs.size());
     }
-    std::string pairs;
-    for (const PendingRename& r : renames)
-        pairs += r.from + '\0' + r.to + '\0';
-    pairs += '\0';
-    return RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, REG_MULTI_SZ, pairs.data(),
-                           (DWORD)pairs.size()) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
 }
 
 int write_wininit_renames(const std::vector<PendingRename>& renames) {

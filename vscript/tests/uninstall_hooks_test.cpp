@@ -189,6 +189,31 @@ TEST(Cache, ATreeIsDeletedOnlyWhereNothingOfTheSystemLies) {
         RemoveDirectoryA(folder.c_str());
 }
 
+// A folder named 表 (0x95 0x5C): its trail byte is a backslash, which a
+// byte-wise walk would take for a separator.
+TEST(Cache, DoubleByteFoldersAreNamedWhole) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "the system's ANSI code page is " << GetACP() << ", not 932";
+    TempDir top("dbcs");
+    std::string cache = top.path() + "\\\x95\x5c", install = cache + "\\Vantrel";
+    ASSERT_TRUE(CreateDirectoryA(cache.c_str(), nullptr));
+    struct {
+        int line;
+        std::string destination;
+        int deletable;
+    } cases[] = {
+        {__LINE__, top.path() + "\\Vantrel", 1},
+        {__LINE__, install, 0},
+        {__LINE__, cache, 0},
+    };
+    for (const auto& c : cases) {
+        SetupInfo info;
+        info.destination_folder.set(const_cast<char*>(c.destination.c_str()));
+        EXPECT_EQ(c.deletable, cache_tree_deletable(cache.c_str(), &info)) << "line " << c.line;
+    }
+    RemoveDirectoryA(cache.c_str());
+}
+
 // A cache as the product leaves it: its marker, the error pages, and files
 // in nested folders.
 void make_cache(const std::string& folder, bool marked) {
