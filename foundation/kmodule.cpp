@@ -13,10 +13,7 @@ kModule::operator HINSTANCE() {
 
 int kModule::open(char* name, unsigned long flags) {
     close();
-    if (flags)
-        handle = LoadLibraryExA(name, nullptr, flags);
-    else
-        handle = LoadLibraryA(name);
+    handle = LoadLibraryExA(name, nullptr, flags);
     return handle != nullptr;
 }
 

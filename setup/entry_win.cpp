@@ -55,7 +55,7 @@ static int prepare_stage(SetupInfo* info) {
 static int load_script(SetupInfo* info) {
     kString path;
     path.sprintf((char*)"%s\\vscript.dll", info->source_folder.text);
-    info->script_library = LoadLibraryA(path.text);
+    info->script_library = LoadLibraryExA(path.text, nullptr, 0);
     if (!info->script_library)
         return 0;
     info->entry_point = (EntryPoint)(void*)GetProcAddress(info->script_library, "kSUMEntryPoint");

@@ -337,10 +337,9 @@ static void remove_subkeys(HKEY key, int level) {
     }
 }
 
+// The high bit of GetVersion's value marks the Windows 95 family.
 static int platform_is_nt() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    return !(GetVersion() & 0x80000000);
 }
 
 // Windows NT refuses to delete a key that still has subkeys; Windows 95 and
