@@ -9,7 +9,6 @@
 // (CharNextA, CompareStringA follow the ANSI code page on both families),
 // not with the C runtime's multibyte table, which crtdll.dll is not known
 // to set up for the system's code page.
-#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 #include "kregkey.h"
@@ -18,6 +17,15 @@
 namespace {
 
 enum { kPath = 260, kSubstDepth = 4 };
+
+// Drive letters and device names are ASCII: no locale is needed for them.
+int drive_letter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char ascii_upper(char c) {
+    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+}
 
 const char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char kNtProfiles[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
@@ -30,7 +38,7 @@ int windows_nt() {
 
 // "X:\" or "X:/" at the start of path.
 int on_drive_letter(const char* path) {
-    return isalpha((unsigned char)path[0]) && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    return drive_letter(path[0]) && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
 }
 
 // A network path ("\\server\share"), as opposed to the "\\?\" and "\\.\"
@@ -52,7 +60,7 @@ int device_name(const char* name, size_t length) {
     if (stem < 3 || stem > 6)
         return 0;
     for (size_t i = 0; i < stem; i++)
-        upper[i] = (char)toupper((unsigned char)name[i]);
+        upper[i] = ascii_upper(name[i]);
     upper[stem] = 0;
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$"};
     for (const char* device : kDevices)
@@ -130,7 +138,7 @@ int canonical_at(const char* path, char* out, int strict, int depth) {
     case -1:
         return 0;
     }
-    snprintf(out, kPath, "%c:\\", toupper((unsigned char)full[0]));
+    snprintf(out, kPath, "%c:\\", ascii_upper((char)full[0]));
     // A drive whose root is itself a link (Wine's Z:, the whole Unix tree).
     DWORD root = GetFileAttributesA(out);
     if (strict && (root == INVALID_FILE_ATTRIBUTES || (root & FILE_ATTRIBUTE_REPARSE_POINT)))
@@ -169,7 +177,7 @@ int canonical(const char* path, char* out, int strict) {
 int inside(const char* inner, const char* outer) {
     size_t length = strlen(outer);
     if (length == 3)
-        return toupper((unsigned char)inner[0]) == toupper((unsigned char)outer[0]);
+        return ascii_upper((char)inner[0]) == ascii_upper((char)outer[0]);
     return strlen(inner) >= length &&
            CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, inner, (int)length, outer, (int)length) ==
                CSTR_EQUAL &&
@@ -207,7 +215,7 @@ public:
             refused_ = 1;
         // Another drive letter on the same volume may be a SUBST drive that
         // shows this folder under another name.
-        else if (toupper((unsigned char)kept[0]) != cache_[0] && same_volume(kept[0], cache_[0]))
+        else if (ascii_upper((char)kept[0]) != cache_[0] && same_volume(kept[0], cache_[0]))
             refused_ = 1;
     }
 

@@ -215,7 +215,8 @@ void remove_start_menu_folders(SetupInfo* info) {
         for_each_programs_folder(remove_named_folder, name);
         // The install named the folders after the product: a language
         // library whose folder text differs would leave them behind.
-        if (!same_text(name, -1, text_of(info->product_name), -1))
+        if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name, -1, text_of(info->product_name), -1) !=
+            CSTR_EQUAL)
             for_each_programs_folder(remove_named_folder, (void*)text_of(info->product_name));
         return;
     }
