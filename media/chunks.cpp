@@ -28,23 +28,11 @@ unsigned long get_be32(const unsigned char* p) {
     return ((unsigned long)p[0] << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
 
-// Four bytes a step: a gains their sum, b four times a and the four running
-// sums of the step, so the two wait on one addition each per step instead
-// of one per byte.
 unsigned long adler32_update(unsigned long adler, const unsigned char* p, unsigned long n) {
     unsigned long a = adler & 0xFFFF, b = adler >> 16;
     while (n) {
         unsigned long run = n < kAdlerRun ? n : kAdlerRun;
         n -= run;
-        for (; run >= 4; run -= 4) {
-            unsigned long sum = 0, sums = 0;
-            for (int i = 0; i < 4; i++) {
-                sum += *p++;
-                sums += sum;
-            }
-            b += 4 * a + sums;
-            a += sum;
-        }
         while (run--) {
             a += *p++;
             b += a;
