@@ -165,9 +165,9 @@ set(KPORT80_SERVER "wine:1,port80:4")
 # picture is kept as a binary file. drawing is an ImageMagick -draw
 # primitive in the 32x32 frame, filled white, for example "circle 16,16
 # 16,5", with unsmoothed edges: a picture of its two colours is stored with
-# one bit a pixel. The 16x16 picture is sampled from the 32x32 one so that it keeps
-# its few colours (a smoothed one has more than a palette holds and is
-# stored with 32-bit pixels). LARGE_ONLY leaves it out: Windows then shrinks
+# one bit a pixel. The 16x16 picture is sampled from the 32x32 one so that
+# it keeps its few colours (a smoothed one has more than a palette holds
+# and is stored with 32-bit pixels). LARGE_ONLY leaves it out: Windows then shrinks
 # the 32x32 picture where it shows a small icon.
 find_program(KCONVERT convert)
 function(kicon output background drawing)
