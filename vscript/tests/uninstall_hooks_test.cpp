@@ -196,7 +196,7 @@ TEST(Cache, DoubleByteFoldersAreNamedWhole) {
         GTEST_SKIP() << "the system's ANSI code page is " << GetACP() << ", not 932";
     TempDir top("dbcs");
     std::string cache = top.path() + "\\\x95\x5c", install = cache + "\\Vantrel";
-    ASSERT_TRUE(CreateDirectoryA(cache.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(cache.c_str(), nullptr)) << cache << " error " << GetLastError();
     struct {
         int line;
         std::string destination;
