@@ -17,15 +17,34 @@ if [ "${1:-}" = --dir ]; then
 fi
 [ -f "$dest/infback.c" ] && exit 0
 
+# The source entry names the same archive as the machine's own entry for
+# its release's main suite (deb822 .sources files, or one-line .list ones).
 list=/etc/apt/sources.list.d/vantrel-zlib-src.sources
 if [ ! -f "$list" ]; then
-    cat >"$list" <<'EOF'
-Types: deb-src
-URIs: (the archive of the machine own main suite)
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
+    suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    stanza=$(awk -v suite="$suite" 'BEGIN { RS = ""; FS = "\n" }
+        {
+            types = uris = suites = signed = ""
+            for (i = 1; i <= NF; i++) {
+                if ($i ~ /^Types:/) types = $i
+                else if ($i ~ /^URIs:/) uris = $i
+                else if ($i ~ /^Suites:/) suites = $i
+                else if ($i ~ /^Signed-By:/) signed = $i
+            }
+            if (types ~ /[ \t]deb([ \t]|$)/ && (suites " ") ~ ("[ \t]" suite " ")) {
+                print uris; if (signed != "") print signed; exit
+            }
+        }' /etc/apt/sources.list.d/*.sources 2>/dev/null)
+    if [ -z "$stanza" ]; then
+        uri=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+              sed -E 's/\[[^]]*\]//' | awk -v suite="$suite" '$1 == "deb" && $3 == suite { print $2; exit }')
+        [ -n "$uri" ] && stanza="URIs: $uri"
+    fi
+    if [ -z "$stanza" ]; then
+        echo "zlib-source: no package source of the suite $suite to take the sources from" >&2
+        exit 1
+    fi
+    printf 'Types: deb-src\n%s\nSuites: %s\nComponents: main\n' "$stanza" "$suite" >"$list"
 fi
 export DEBIAN_FRONTEND=noninteractive
 if ! apt-cache showsrc "zlib=$version" 2>/dev/null | grep -q '^Package: zlib'; then
