@@ -2,9 +2,9 @@
 # tools/zlib-source.sh into build/deps/zlib) compiled here as a static
 # library with the product's flags, so that it is sized like the rest and
 # the build's processor and header settings reach it too. The programs take
-# what they call from it: setup.exe only the raw inflater (infback.c with
-# its tables and fast path), the tests and the benchmark also zlib's
-# deflate and one-call inflate.
+# what they call from it: setup.exe only the stream inflater (inflate.c with
+# its tables, fast path and Adler-32), the tests and the benchmark also
+# zlib's deflate.
 execute_process(COMMAND ${PROJECT_SOURCE_DIR}/tools/zlib-source.sh --dir
                 OUTPUT_VARIABLE KZLIB_SOURCE OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(NOT EXISTS ${KZLIB_SOURCE}/infback.c)
@@ -14,7 +14,7 @@ if(NOT EXISTS ${KZLIB_SOURCE}/infback.c)
   endif()
 endif()
 
-set(kzlib_files adler32.c compress.c crc32.c deflate.c infback.c inffast.c inflate.c inftrees.c trees.c
+set(kzlib_files adler32.c compress.c crc32.c deflate.c inffast.c inflate.c inftrees.c trees.c
                 uncompr.c zutil.c)
 list(TRANSFORM kzlib_files PREPEND ${KZLIB_SOURCE}/)
 add_library(kzlib STATIC ${kzlib_files})
@@ -22,6 +22,9 @@ add_library(kzlib STATIC ${kzlib_files})
 # being stored (2 KiB less in the program): the engine inflates on one
 # thread only, which is what zlib asks of this setting.
 target_compile_definitions(kzlib PRIVATE BUILDFIXED)
+# The inflater reads zlib streams only: without gzip support it needs no
+# CRC-32 and its tables (8 KiB). deflate keeps gzip for the tests' streams.
+set_source_files_properties(${KZLIB_SOURCE}/inflate.c PROPERTIES COMPILE_DEFINITIONS NO_GZIP)
 target_include_directories(kzlib SYSTEM PUBLIC ${KZLIB_SOURCE})
 kproduct(kzlib)
 set(KZLIB kzlib)

@@ -43,7 +43,6 @@ private:
     unsigned char* plain_;
     unsigned long packed_capacity_;
     unsigned long plain_capacity_;
-    unsigned char* window_;  // inflateBack's window, made at the first chunk
 };
 
 // Expands the whole chunk file at source_path into destination (a stream

@@ -24,6 +24,12 @@ unsigned char fold(unsigned char c) {
 // characters so that a trail byte is never folded on its own.
 int names_match(const char* a, const char* b) {
     while (*a && *b) {
+        // Plain ASCII, what most names are, needs no lead-byte look-up.
+        if (((unsigned char)*a | (unsigned char)*b) < 0x80) {
+            if (fold((unsigned char)*a++) != fold((unsigned char)*b++))
+                return 0;
+            continue;
+        }
         int n = mb_char_size(a);
         if (n != mb_char_size(b))
             return 0;
@@ -78,8 +84,9 @@ private:
         return count_ != 0;
     }
 
-    // 64 KiB of entries a read.
-    static const unsigned long kBatch = 237;
+    // 138 KiB of entries a read: fewer calls to the system for archives of
+    // thousands of members.
+    static const unsigned long kBatch = 512;
     kFile& file_;
     kFDFileEntry* batch_;
     kFDFileEntry single_;
@@ -146,6 +153,10 @@ kFilesDat::~kFilesDat() {
 int kFilesDat::open(char* archive_path) {
     if (is_open || !file.open(archive_path, (char*)"rb"))
         return 0;
+    // Every read of the archive is a large block of its own (entries, data
+    // and mask records): through a stream buffer each would cost the
+    // system more calls, not fewer.
+    setvbuf(file.stream, nullptr, _IONBF, 0);
     if (!path.set(archive_path)) {
         file.close();
         return 0;

@@ -1,9 +1,10 @@
 // Masked install files: checksum, header and in-place unmasking.
 #include "masked.h"
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
-#include "kbuffer.h"
 #include "kfile.h"
+#include "mediaos.h"
 
 namespace {
 
@@ -18,43 +19,122 @@ void put_le32(unsigned char* p, uint32_t v) {
     p[3] = (unsigned char)(v >> 24);
 }
 
-// Reads the header and the whole payload of the masked file. The payload
-// length is checked against the file first, so a damaged header never makes
-// us allocate what the file cannot hold.
-int load_payload(char* masked_path, MaskedHeader& header, kBuffer& payload) {
-    kFile file;
-    unsigned char bytes[kMaskedHeaderSize];
-    if (!file.open(masked_path, (char*)"rb") || !file.read(bytes, sizeof bytes))
-        return 0;
-    decode_masked_header(bytes, header);
-    if (header.format != 0)
-        return 0;
-    if (header.payload_length == 0 || header.payload_length > file.size() - kMaskedHeaderSize)
-        return 0;
-    return payload.size(header.payload_length) && file.read(payload.pointer(), header.payload_length);
+// The block that unmasking streams through: payload and pad a block at a
+// time, so that files of tens of megabytes need no memory of their size.
+enum { kBlock = 65536 };
+
+// The steps of one rotation by a bit and one byte in, byte by byte.
+uint32_t checksum_bytes(uint32_t sum, const unsigned char* p, unsigned long n) {
+    for (; n != 0; n--)
+        sum = ((sum >> 1) | (sum << 31)) ^ *p++;
+    return sum;
 }
 
-int pad_matches(const MaskedHeader& header, kBuffer& pad) {
-    return pad.size() == header.pad_length && mask_checksum(0, pad.pointer(), pad.size()) == header.pad_sum;
+// The masked file and its pad, open for reading, and the header checked.
+struct MaskedFiles {
+    kFile masked, pad;
+    MaskedHeader header;
+    unsigned char* block;  // kBlock bytes of payload, then kBlock of pad
+    MaskedFiles() : block((unsigned char*)malloc(2 * kBlock)) {}
+    ~MaskedFiles() { free(block); }
+    MaskedFiles(const MaskedFiles&) = delete;
+    MaskedFiles& operator=(const MaskedFiles&) = delete;
+
+    // Reads the header; the payload length is checked against the file, so
+    // a damaged header never promises more than the file holds.
+    int open(char* masked_path, char* pad_path) {
+        unsigned char bytes[kMaskedHeaderSize];
+        if (!block || !pad.open(pad_path, (char*)"rb") || !masked.open(masked_path, (char*)"rb") ||
+            !masked.read(bytes, sizeof bytes))
+            return 0;
+        decode_masked_header(bytes, header);
+        return header.format == 0 && header.payload_length != 0 &&
+               header.payload_length <= masked.size() - kMaskedHeaderSize;
+    }
+
+    // Reads the result's block at offset (n bytes of payload, combined with
+    // the pad where it reaches) into block; *pad_n is how much pad it took.
+    int read_result(unsigned long offset, unsigned long n, unsigned long* pad_n) {
+        unsigned long p = header.pad_length;
+        *pad_n = offset < p ? (p - offset < n ? p - offset : n) : 0;
+        if (!masked.seek(kMaskedHeaderSize + offset, 0) || !masked.read(block, n))
+            return 0;
+        return *pad_n == 0 || (pad.seek(offset, 0) && pad.read(block + kBlock, *pad_n));
+    }
+};
+
+// Checks the pad's length and the three sums in one pass over both files,
+// before anything is written: payload_sum over the payload as stored,
+// pad_sum over the whole pad, result_sum over the payload combined with it.
+// 1 when all pass; 0 with *result_failed set when only the result's fails.
+int verify(MaskedFiles& f, int* result_failed) {
+    const MaskedHeader& h = f.header;
+    unsigned long size = f.pad.size();
+    if (size == 0 || size != h.pad_length)
+        return 0;
+    uint32_t payload_sum = 0, pad_sum = 0, result_sum = 0;
+    for (unsigned long at = 0; at < h.payload_length; at += kBlock) {
+        unsigned long n = h.payload_length - at < kBlock ? h.payload_length - at : kBlock, pad_n;
+        if (!f.read_result(at, n, &pad_n))
+            return 0;
+        payload_sum = mask_checksum(payload_sum, f.block, n);
+        pad_sum = mask_checksum(pad_sum, f.block + kBlock, pad_n);
+        apply_pad(f.block, n, f.block + kBlock, pad_n);
+        result_sum = mask_checksum(result_sum, f.block, n);
+    }
+    // A pad longer than the payload: its rest counts in its own sum.
+    for (unsigned long at = h.payload_length; at < size; at += kBlock) {
+        unsigned long n = size - at < kBlock ? size - at : kBlock;
+        if (!f.pad.seek(at, 0) || !f.pad.read(f.block + kBlock, n))
+            return 0;
+        pad_sum = mask_checksum(pad_sum, f.block + kBlock, n);
+    }
+    if (pad_sum != h.pad_sum || payload_sum != h.payload_sum)
+        return 0;
+    *result_failed = result_sum != h.result_sum;
+    return !*result_failed;
+}
+
+// Writes the result over the masked file through the same stream that reads
+// it, each block 24 bytes before where its payload lay (the header goes,
+// and no block is written before it has been read), then cuts the file to
+// the result's length.
+int write_result(MaskedFiles& f, char* masked_path) {
+    if (!f.masked.open(masked_path, (char*)"r+b"))
+        return 0;
+    unsigned long length = f.header.payload_length;
+    for (unsigned long at = 0; at < length; at += kBlock) {
+        unsigned long n = length - at < kBlock ? length - at : kBlock, pad_n;
+        if (!f.read_result(at, n, &pad_n))
+            return 0;
+        apply_pad(f.block, n, f.block + kBlock, pad_n);
+        if (!f.masked.seek(at, 0) || !f.masked.write(f.block, n))
+            return 0;
+    }
+    return truncate_stream((FILE*)f.masked, length);
 }
 
 }  // namespace
 
 uint32_t mask_checksum(uint32_t sum, const void* bytes, unsigned long n) {
     const unsigned char* p = (const unsigned char*)bytes;
-    // Eight bytes at a time (masked files run to tens of megabytes): after
-    // them the sum has turned right by 8, and byte i of the eight by 7 - i,
-    // which is the bytes shifted left by i (never past bit 14), combined,
-    // then turned right by 7. The bytes are thus combined beside the sum's
-    // chain of steps rather than in it.
-    for (; n >= 8; n -= 8, p += 8) {
-        uint32_t t = p[0] ^ (p[1] << 1) ^ (p[2] << 2) ^ (p[3] << 3) ^ (p[4] << 4) ^ (p[5] << 5) ^ (p[6] << 6) ^
-                     ((uint32_t)p[7] << 7);
-        sum = ((sum >> 8) | (sum << 24)) ^ ((t >> 7) | (t << 25));
+    // Masked files run to tens of megabytes. The sum is linear, and bytes 32
+    // apart are turned by the same amount before the sum's end, while a
+    // whole number of 32-byte groups turns the sum itself full circle: so
+    // the groups are first combined by exclusive-or, a word at a time, and
+    // only their combination is summed byte by byte.
+    if (n >= 32) {
+        uint32_t group[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        for (; n >= 32; n -= 32, p += 32) {
+            for (int w = 0; w < 8; w++) {
+                uint32_t word;
+                memcpy(&word, p + 4 * w, 4);
+                group[w] ^= word;
+            }
+        }
+        sum ^= checksum_bytes(0, (const unsigned char*)group, 32);
     }
-    for (; n != 0; n--)
-        sum = ((sum >> 1) | (sum << 31)) ^ *p++;
-    return sum;
+    return checksum_bytes(sum, p, n);
 }
 
 void encode_masked_header(const MaskedHeader& header, unsigned char* out) {
@@ -90,31 +170,24 @@ void apply_pad(unsigned char* bytes, unsigned long length, const unsigned char* 
 }
 
 int unmask_file(char* masked_path, char* pad_path) {
-    kFile pad_file;
-    if (!pad_file.open(pad_path, (char*)"rb"))
+    MaskedFiles files;
+    if (!files.open(masked_path, pad_path))
         return 0;
-    MaskedHeader header;
-    kBuffer payload;
-    if (!load_payload(masked_path, header, payload))
+    int result_failed = 0;
+    if (!verify(files, &result_failed)) {
+        // A result that fails its sum leaves the masked file empty, as when
+        // the result is built where the masked file was.
+        if (result_failed) {
+            files.masked.close();
+            kFile emptied;
+            emptied.open(masked_path, (char*)"wb");
+        }
         return 0;
-    kBuffer pad;
-    if (!pad_file.GetImage(pad) || !pad_matches(header, pad))
+    }
+    if (!write_result(files, masked_path))
         return 0;
-    if (mask_checksum(0, payload.pointer(), payload.size()) != header.payload_sum)
-        return 0;
-    kFile out;
-    if (!out.open(masked_path, (char*)"wb"))
-        return 0;
-    // The result is built in the payload's own buffer: the payload is not
-    // needed once its checksum has passed.
-    unsigned char* result = (unsigned char*)payload.pointer();
-    apply_pad(result, payload.size(), (unsigned char*)pad.pointer(), pad.size());
-    if (mask_checksum(0, result, payload.size()) != header.result_sum)
-        return 0;
-    if (!out.write(result, payload.size()) || fflush((FILE*)out) != 0)
-        return 0;
-    out.close();
-    pad_file.close();
+    files.masked.close();
+    files.pad.close();
     remove(pad_path);
     return 1;
 }

@@ -1,5 +1,6 @@
 // Native side of the media readers' file-system and clock services.
 #include <sys/stat.h>
+#include <unistd.h>
 #include <time.h>
 #include "mediaos.h"
 
@@ -13,6 +14,10 @@ int disk_path_exists(const char* path) {
 int disk_file_exists(const char* path) {
     struct stat info;
     return path && stat(path, &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+int truncate_stream(FILE* stream, unsigned long length) {
+    return fflush(stream) == 0 && ftruncate(fileno(stream), (off_t)length) == 0;
 }
 
 // Kept to 32 bits, as the Windows tick count is.

@@ -15,11 +15,12 @@ TEST(MaskChecksum, RotatesRightThenCombines) {
     EXPECT_EQ(mask_checksum(0, text, 14), mask_checksum(mask_checksum(0, text, 5), text + 5, 9));
 }
 
-// The checksum and the pad take several bytes a step: every length and
-// starting sum against the byte-at-a-time rule, high bytes included.
+// The checksum and the pad take several bytes a step: every length (one,
+// two and three 32-byte groups and the bytes around them) and starting sum
+// against the byte-at-a-time rule, high bytes included.
 TEST(MaskChecksum, ManyBytesAStepAgreeWithOneAtATime) {
     MaskRandom random(9);
-    Bytes bytes = random.bytes(41), pad = random.bytes(41);
+    Bytes bytes = random.bytes(100), pad = random.bytes(100);
     bytes[3] = bytes[12] = 0xFF;
     for (uint32_t start : {0u, 1u, 0x80000000u, 0xDEADBEEFu}) {
         for (size_t n = 0; n <= bytes.size(); n++) {
@@ -103,6 +104,30 @@ TEST_F(UnmaskTest, RefusedInputsLeaveBothFiles) {
         EXPECT_EQ(c.masked, file_bytes(masked_path())) << "line " << c.line;
         EXPECT_TRUE(file_exists(pad_path())) << "line " << c.line;
     }
+}
+
+// Files are unmasked a 64 KiB block at a time: payloads and pads that end
+// on, before and after a block's end, each longer than the other.
+TEST_F(UnmaskTest, FilesOfManyBlocksRestoreWhole) {
+    MaskRandom random(6);
+    struct {
+        int line;
+        size_t payload, pad;
+    } cases[] = {
+        {__LINE__, 65536, 65536}, {__LINE__, 150001, 150001}, {__LINE__, 150001, 65537},
+        {__LINE__, 65535, 200000}, {__LINE__, 131073, 1},
+    };
+    for (auto& c : cases) {
+        Bytes plain = random.bytes(c.payload), pad_bytes = random.bytes(c.pad);
+        ASSERT_EQ(1, unmask(mask_bytes(plain, pad_bytes), pad_bytes)) << "line " << c.line;
+        EXPECT_EQ(plain, file_bytes(masked_path())) << "line " << c.line;
+        EXPECT_FALSE(file_exists(pad_path())) << "line " << c.line;
+    }
+    // A damaged byte in the last block of a long pad still refuses it.
+    Bytes plain = random.bytes(70000), pad_bytes = random.bytes(200000), masked = mask_bytes(plain, pad_bytes);
+    pad_bytes[199999] ^= 1;
+    EXPECT_EQ(0, unmask(masked, pad_bytes));
+    EXPECT_EQ(masked, file_bytes(masked_path()));
 }
 
 TEST_F(UnmaskTest, EmptyPayloadOrEmptyPadFails) {
