@@ -6,8 +6,10 @@
 
 enum { kChunkHeaderSize = 8 };
 
-// Expansion of one chunk stream, chunk by chunk, with two working blocks that
-// grow to the largest chunk seen (so the chunk size bounds the memory used).
+// Expansion of one chunk stream, chunk by chunk, with working blocks that
+// grow to the largest chunk seen (so the chunk size bounds the memory used):
+// one for the packed chunk and two for the plain, one of which is written
+// to the destination on a second thread while the next chunk expands.
 class ChunkExpander {
 public:
     // strict: also require every chunk to consume exactly its C bytes and
@@ -31,18 +33,19 @@ public:
 
 private:
     int grow(unsigned char*& block, unsigned long& capacity, unsigned long n);
-    int expand_one(kFile& source, unsigned long remaining, kFile* destination);
+    // writer: where the chunk goes (the expansion's block writer), or null.
+    int expand_one(kFile& source, unsigned long remaining, void* writer);
     // Expands the zlib stream at the start of the packed block into the
     // plain block, which has room for *produced bytes. 1 when the stream
     // ends, with a matching check, within the packed bytes and fits; then
     // *produced is what it made and *consumed its length. 0 otherwise.
-    int inflate_stream(unsigned long packed, unsigned long* produced, unsigned long* consumed);
+    int inflate_stream(unsigned char* plain, unsigned long packed, unsigned long* produced, unsigned long* consumed);
 
     int strict_;
     unsigned char* packed_;
-    unsigned char* plain_;
+    unsigned char* plain_[2];  // taken in turn: one is written while the next chunk expands
     unsigned long packed_capacity_;
-    unsigned long plain_capacity_;
+    unsigned long plain_capacity_[2];
 };
 
 // Expands the whole chunk file at source_path into destination (a stream

@@ -21,7 +21,12 @@ void put_le32(unsigned char* p, uint32_t v) {
 
 // The block that unmasking streams through: payload and pad a block at a
 // time, so that files of tens of megabytes need no memory of their size.
-enum { kBlock = 65536 };
+const unsigned long kBlock = 65536;
+
+// The length of the block at offset at of something end bytes long.
+unsigned long block_at(unsigned long at, unsigned long end) {
+    return end - at < kBlock ? end - at : kBlock;
+}
 
 // The steps of one rotation by a bit and one byte in, byte by byte.
 uint32_t checksum_bytes(uint32_t sum, const unsigned char* p, unsigned long n) {
@@ -52,14 +57,13 @@ struct MaskedFiles {
                header.payload_length <= masked.size() - kMaskedHeaderSize;
     }
 
-    // Reads the result's block at offset (n bytes of payload, combined with
-    // the pad where it reaches) into block; *pad_n is how much pad it took.
-    int read_result(unsigned long offset, unsigned long n, unsigned long* pad_n) {
-        unsigned long p = header.pad_length;
-        *pad_n = offset < p ? (p - offset < n ? p - offset : n) : 0;
-        if (!masked.seek(kMaskedHeaderSize + offset, 0) || !masked.read(block, n))
-            return 0;
-        return *pad_n == 0 || (pad.seek(offset, 0) && pad.read(block + kBlock, *pad_n));
+    // Reads the block at offset at of the payload (*n bytes, none past its
+    // end) into block and of the pad (*pad_n bytes) after it.
+    int read_block(unsigned long at, unsigned long* n, unsigned long* pad_n) {
+        *n = at < header.payload_length ? block_at(at, header.payload_length) : 0;
+        *pad_n = at < header.pad_length ? block_at(at, header.pad_length) : 0;
+        return (*n == 0 || (masked.seek(kMaskedHeaderSize + at, 0) && masked.read(block, *n))) &&
+               (*pad_n == 0 || (pad.seek(at, 0) && pad.read(block + kBlock, *pad_n)));
     }
 };
 
@@ -69,25 +73,17 @@ struct MaskedFiles {
 // 1 when all pass; 0 with *result_failed set when only the result's fails.
 int verify(MaskedFiles& f, int* result_failed) {
     const MaskedHeader& h = f.header;
-    unsigned long size = f.pad.size();
+    unsigned long size = f.pad.size(), n, pad_n;
     if (size == 0 || size != h.pad_length)
         return 0;
     uint32_t payload_sum = 0, pad_sum = 0, result_sum = 0;
-    for (unsigned long at = 0; at < h.payload_length; at += kBlock) {
-        unsigned long n = h.payload_length - at < kBlock ? h.payload_length - at : kBlock, pad_n;
-        if (!f.read_result(at, n, &pad_n))
+    for (unsigned long at = 0; at < h.payload_length || at < size; at += kBlock) {
+        if (!f.read_block(at, &n, &pad_n))
             return 0;
         payload_sum = mask_checksum(payload_sum, f.block, n);
         pad_sum = mask_checksum(pad_sum, f.block + kBlock, pad_n);
         apply_pad(f.block, n, f.block + kBlock, pad_n);
         result_sum = mask_checksum(result_sum, f.block, n);
-    }
-    // A pad longer than the payload: its rest counts in its own sum.
-    for (unsigned long at = h.payload_length; at < size; at += kBlock) {
-        unsigned long n = size - at < kBlock ? size - at : kBlock;
-        if (!f.pad.seek(at, 0) || !f.pad.read(f.block + kBlock, n))
-            return 0;
-        pad_sum = mask_checksum(pad_sum, f.block + kBlock, n);
     }
     if (pad_sum != h.pad_sum || payload_sum != h.payload_sum)
         return 0;
@@ -102,16 +98,15 @@ int verify(MaskedFiles& f, int* result_failed) {
 int write_result(MaskedFiles& f, char* masked_path) {
     if (!f.masked.open(masked_path, (char*)"r+b"))
         return 0;
-    unsigned long length = f.header.payload_length;
-    for (unsigned long at = 0; at < length; at += kBlock) {
-        unsigned long n = length - at < kBlock ? length - at : kBlock, pad_n;
-        if (!f.read_result(at, n, &pad_n))
+    unsigned long n, pad_n;
+    for (unsigned long at = 0; at < f.header.payload_length; at += kBlock) {
+        if (!f.read_block(at, &n, &pad_n))
             return 0;
         apply_pad(f.block, n, f.block + kBlock, pad_n);
         if (!f.masked.seek(at, 0) || !f.masked.write(f.block, n))
             return 0;
     }
-    return truncate_stream((FILE*)f.masked, length);
+    return truncate_stream((FILE*)f.masked, f.header.payload_length);
 }
 
 }  // namespace

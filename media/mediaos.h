@@ -9,6 +9,16 @@ int disk_path_exists(const char* path);
 int disk_file_exists(const char* path);
 // Flushes stream and cuts its file to length bytes. 1 on success.
 int truncate_stream(FILE* stream, unsigned long length);
+
+// A second thread and the signals it is driven by. A signal wakes one wait
+// and stays raised until then. Each make gives null when it cannot.
+void* thread_start(void (*run)(void*), void* argument);
+void thread_join(void* thread);  // waits for it to end and releases it
+void* signal_make();
+void signal_raise(void* signal);
+void signal_wait(void* signal);
+void signal_free(void* signal);
+
 // Milliseconds since the system started (GetTickCount on Windows).
 unsigned long tick_count();
 // The format that joins a folder and a name into a path: "%s\\%s" on

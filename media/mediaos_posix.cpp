@@ -1,6 +1,10 @@
 // Native side of the media readers' file-system and clock services.
+#include <pthread.h>
+#include <semaphore.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <new>
 #include <time.h>
 #include "mediaos.h"
 
@@ -18,6 +22,60 @@ int disk_file_exists(const char* path) {
 
 int truncate_stream(FILE* stream, unsigned long length) {
     return fflush(stream) == 0 && ftruncate(fileno(stream), (off_t)length) == 0;
+}
+
+namespace {
+
+struct Thread {
+    pthread_t id;
+    void (*run)(void*);
+    void* argument;
+};
+
+void* thread_main(void* thread) {
+    Thread* t = (Thread*)thread;
+    t->run(t->argument);
+    return nullptr;
+}
+
+}  // namespace
+
+void* thread_start(void (*run)(void*), void* argument) {
+    Thread* thread = new (std::nothrow) Thread{pthread_t(), run, argument};
+    if (thread && pthread_create(&thread->id, nullptr, thread_main, thread) != 0) {
+        delete thread;
+        return nullptr;
+    }
+    return thread;
+}
+
+void thread_join(void* thread) {
+    pthread_join(((Thread*)thread)->id, nullptr);
+    delete (Thread*)thread;
+}
+
+// Semaphores that count to one at most in use: each raise is waited once.
+void* signal_make() {
+    sem_t* signal = new (std::nothrow) sem_t;
+    if (signal && sem_init(signal, 0, 0) != 0) {
+        delete signal;
+        return nullptr;
+    }
+    return signal;
+}
+
+void signal_raise(void* signal) {
+    sem_post((sem_t*)signal);
+}
+
+void signal_wait(void* signal) {
+    while (sem_wait((sem_t*)signal) != 0) {
+    }
+}
+
+void signal_free(void* signal) {
+    sem_destroy((sem_t*)signal);
+    delete (sem_t*)signal;
 }
 
 // Kept to 32 bits, as the Windows tick count is.

@@ -90,13 +90,33 @@ TEST_F(ChunkTest, EmptyFileGivesEmptyResult) {
     EXPECT_TRUE(expanded().empty());
 }
 
+// Chunks after the first are written on a second thread while the next
+// expands: whichever chunk fails, exactly the ones before it are in the
+// file when the expansion returns.
 TEST_F(ChunkTest, CorruptChunkFailsAfterTheOnesBefore) {
-    Bytes plain = random.bytes(300);
+    Bytes plain = random.bytes(700);
     Bytes image = chunk_bytes(plain, 100);
-    size_t second = 8 + (image[0] | image[1] << 8);
-    image[second + 8 + 5] ^= 0xFF;
-    EXPECT_EQ(0, expand(image));
-    EXPECT_EQ(Bytes(plain.begin(), plain.begin() + 100), expanded());
+    for (size_t bad : {0, 1, 2, 5, 6}) {
+        size_t at = 0;
+        for (size_t i = 0; i < bad; i++)
+            at += 8 + (image[at] | image[at + 1] << 8);
+        Bytes damaged = image;
+        damaged[at + 8 + 5] ^= 0xFF;
+        EXPECT_EQ(0, expand(damaged)) << bad;
+        EXPECT_EQ(Bytes(plain.begin(), plain.begin() + 100 * bad), expanded()) << bad;
+    }
+}
+
+// Many chunks, an empty one among them, come out back to back.
+TEST_F(ChunkTest, ManyChunksKeepTheirOrder) {
+    Bytes plain = random.bytes(30000);
+    Bytes image = chunk_bytes(Bytes(plain.begin(), plain.begin() + 10000), 1000);
+    Bytes empty = one_chunk(zlib_stream(Bytes(), 6), 0), rest = chunk_bytes(Bytes(plain.begin() + 10000, plain.end()), 3000);
+    image.insert(image.end(), empty.begin(), empty.end());
+    image.insert(image.end(), rest.begin(), rest.end());
+    ASSERT_EQ(1, expand(image));
+    EXPECT_EQ(18ul, chunks);
+    EXPECT_EQ(plain, expanded());
 }
 
 TEST_F(ChunkTest, DamagedHeadersFailCleanly) {

@@ -25,7 +25,7 @@ TEST(DiskFull, EveryWriterReportsIt) {
     EXPECT_EQ(0, archive.CopyFileA((char*)"m", kFull, 0));
     testing::internal::GetCapturedStdout();
 
-    ASSERT_TRUE(put_file(folder.path("c"), chunk_bytes(random.bytes(1000), 512)));
+    ASSERT_TRUE(put_file(folder.path("c"), chunk_bytes(random.bytes(40000), 4096)));
     kFile in, out;
     ASSERT_EQ(1, in.open((char*)folder.path("c").c_str(), (char*)"rb"));
     ASSERT_EQ(1, out.open(kFull, (char*)"wb"));
