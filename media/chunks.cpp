@@ -76,13 +76,14 @@ private:
             thread_ = thread_start(run, this);
     }
 
-    static void run(void* self) {
+    static KTHREAD run(void* self) {
         BlockWriter& writer = *(BlockWriter*)self;
         for (signal_wait(writer.work_); !writer.end_; signal_wait(writer.work_)) {
             if (!writer.file_->write(writer.block_, writer.length_))
                 writer.ok_ = 0;
             signal_raise(writer.done_);
         }
+        return 0;
     }
 
     kFile* file_;

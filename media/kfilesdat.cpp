@@ -230,11 +230,7 @@ int kFilesDat::CopyFileA(char* name, char* destination, int fail_if_exists) {
     if (!records_fit(entry, file.size()))
         return 0;
     unsigned char* data = (unsigned char*)malloc(k);
-    if (!data) {
-        printf("error: couldn't malloc %lu bytes\n", k);
-        return 0;
-    }
-    unsigned char* mask = (unsigned char*)malloc(k);
+    unsigned char* mask = data ? (unsigned char*)malloc(k) : nullptr;
     if (!mask) {
         printf("error: couldn't malloc %lu bytes\n", k);
         free(data);

@@ -11,8 +11,15 @@ int disk_file_exists(const char* path);
 int truncate_stream(FILE* stream, unsigned long length);
 
 // A second thread and the signals it is driven by. A signal wakes one wait
-// and stays raised until then. Each make gives null when it cannot.
-void* thread_start(void (*run)(void*), void* argument);
+// and stays raised until then. Each make gives null when it cannot. The
+// thread's function is declared with KTHREAD, the system's own form (the
+// Windows one is called by the system directly), and returns 0.
+#ifdef _WIN32
+#define KTHREAD unsigned long __stdcall
+#else
+#define KTHREAD void*
+#endif
+void* thread_start(KTHREAD (*run)(void*), void* argument);
 void thread_join(void* thread);  // waits for it to end and releases it
 void* signal_make();
 void signal_raise(void* signal);

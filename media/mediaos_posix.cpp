@@ -24,25 +24,9 @@ int truncate_stream(FILE* stream, unsigned long length) {
     return fflush(stream) == 0 && ftruncate(fileno(stream), (off_t)length) == 0;
 }
 
-namespace {
-
-struct Thread {
-    pthread_t id;
-    void (*run)(void*);
-    void* argument;
-};
-
-void* thread_main(void* thread) {
-    Thread* t = (Thread*)thread;
-    t->run(t->argument);
-    return nullptr;
-}
-
-}  // namespace
-
-void* thread_start(void (*run)(void*), void* argument) {
-    Thread* thread = new (std::nothrow) Thread{pthread_t(), run, argument};
-    if (thread && pthread_create(&thread->id, nullptr, thread_main, thread) != 0) {
+void* thread_start(KTHREAD (*run)(void*), void* argument) {
+    pthread_t* thread = new (std::nothrow) pthread_t;
+    if (thread && pthread_create(thread, nullptr, run, argument) != 0) {
         delete thread;
         return nullptr;
     }
@@ -50,8 +34,8 @@ void* thread_start(void (*run)(void*), void* argument) {
 }
 
 void thread_join(void* thread) {
-    pthread_join(((Thread*)thread)->id, nullptr);
-    delete (Thread*)thread;
+    pthread_join(*(pthread_t*)thread, nullptr);
+    delete (pthread_t*)thread;
 }
 
 // Semaphores that count to one at most in use: each raise is waited once.

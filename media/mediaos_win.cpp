@@ -1,7 +1,6 @@
 // Win32 side of the media readers' file-system and clock services.
 #include <windows.h>
 #include <io.h>
-#include <new>
 #include "mediaos.h"
 
 const char kJoinFormat[] = "%s\\%s";
@@ -19,32 +18,10 @@ int truncate_stream(FILE* stream, unsigned long length) {
     return fflush(stream) == 0 && _chsize(_fileno(stream), (long)length) == 0;
 }
 
-namespace {
-
-struct ThreadStart {
-    void (*run)(void*);
-    void* argument;
-};
-
-DWORD WINAPI thread_main(void* start) {
-    ThreadStart* s = (ThreadStart*)start;
-    s->run(s->argument);
-    delete s;
-    return 0;
-}
-
-}  // namespace
-
-void* thread_start(void (*run)(void*), void* argument) {
-    ThreadStart* start = new (std::nothrow) ThreadStart{run, argument};
-    if (!start)
-        return nullptr;
+void* thread_start(KTHREAD (*run)(void*), void* argument) {
     // The 95 family fails a thread start that gives no room for its id.
     DWORD id;
-    HANDLE thread = CreateThread(nullptr, 0, thread_main, start, 0, &id);
-    if (!thread)
-        delete start;
-    return thread;
+    return CreateThread(nullptr, 0, run, argument, 0, &id);
 }
 
 void thread_join(void* thread) {
