@@ -141,6 +141,21 @@ int create_empty(char* destination) {
     return out.open(destination, (char*)"wb") && fflush((FILE*)out) == 0;
 }
 
+// The archive's entry at position index, or with name when name is not
+// null. 0 when the archive is not open or the directory ends first.
+int find_entry(kFilesDat& archive, unsigned long index, const char* name, kFDFileEntry& entry) {
+    if (!archive.is_open)
+        return 0;
+    DirectoryScan scan(archive.file);
+    for (unsigned long i = 0; kFDFileEntry* found = scan.next(); i++) {
+        if (name ? names_match(found->name, name) : i == index) {
+            entry = *found;
+            return 1;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 kFilesDat::kFilesDat() : is_open(0) {}
@@ -173,29 +188,11 @@ int kFilesDat::close() {
 }
 
 int kFilesDat::retrieve_header(unsigned long index, kFDFileEntry& entry) {
-    if (!is_open)
-        return 0;
-    DirectoryScan scan(file);
-    kFDFileEntry* found = nullptr;
-    for (unsigned long i = 0; i <= index; i++) {
-        if (!(found = scan.next()))
-            return 0;
-    }
-    entry = *found;
-    return 1;
+    return find_entry(*this, index, nullptr, entry);
 }
 
 int kFilesDat::retrieve_header(char* name, kFDFileEntry& entry) {
-    if (!is_open || !name)
-        return 0;
-    DirectoryScan scan(file);
-    while (kFDFileEntry* found = scan.next()) {
-        if (names_match(found->name, name)) {
-            entry = *found;
-            return 1;
-        }
-    }
-    return 0;
+    return name && find_entry(*this, 0, name, entry);
 }
 
 unsigned long kFilesDat::GetFileAttributesA(char* name) {

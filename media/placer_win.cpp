@@ -18,23 +18,13 @@ int folder_exists(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Position of the last backslash of path (stepping over double-byte
-// characters, whose trail byte may look like one), or -1.
-long last_backslash(const char* path) {
-    long found = -1;
-    for (long i = 0; path[i]; i += mb_char_size(path + i)) {
-        if (path[i] == '\\')
-            found = i;
-    }
-    return found;
-}
-
-// Splits path at its last backslash into head and tail; 0 when it has none.
+// Splits path at its last backslash (never a double-byte character's trail
+// byte) into head and tail; 0 when it has none.
 int split_path(const char* path, kString& head, kString& tail) {
-    long cut = last_backslash(path);
-    if (cut < 0 || !tail.set(path + cut + 1) || !head.set(path))
+    const char* cut = mb_find_last(path, '\\');
+    if (!cut || !tail.set(cut + 1) || !head.set(path))
         return 0;
-    head.text[cut] = 0;
+    head.text[cut - path] = 0;
     return 1;
 }
 
