@@ -3,7 +3,7 @@
 #include "placer.h"
 #include <windows.h>
 #include <stdio.h>
-#include <new>
+#include <string.h>
 #include "chunks.h"
 #include "kfilesdat.h"
 #include "masked.h"
@@ -28,41 +28,31 @@ int split_path(const char* path, kString& head, kString& tail) {
     return 1;
 }
 
-// Appends to missing each leading part of path that does not exist yet.
-void missing_parts(const char* path, kPtrVector<kString>& missing) {
-    kString work(const_cast<char*>(path));
-    if (!work.text || !work.text[0])
-        return;
-    char* text = work.text;
-    for (long i = 1;; i += mb_char_size(text + i)) {
-        char saved = text[i];
-        if (saved != '\\' && saved != 0)
-            continue;
-        text[i] = 0;
-        if (GetFileAttributesA(text) == INVALID_FILE_ATTRIBUTES) {
-            kString* part = new (std::nothrow) kString(text);
-            if (!part || !part->text || missing.append(part) < 0)
-                delete part;
-        }
-        text[i] = saved;
-        if (saved == 0)
-            break;
-    }
-}
-
 // Creates the folder with its missing parents and records every level made,
 // deepest first: the uninstaller removes folders in recorded order, and a
-// parent can only go once its children have.
+// parent can only go once its children have. The levels made are the ones
+// below the deepest that exists beforehand.
 void make_folder(UninstallInfo& record, char* folder) {
     if (folder_exists(folder))
         return;
-    kPtrVector<kString> missing;
-    missing_parts(folder, missing);
-    if (create_path(folder) == 1) {
-        for (unsigned int i = missing.count; i-- > 0;)
-            record.AddDir(missing.items[i]->text);
+    kString level(folder);
+    if (!level.text)
+        return;
+    size_t kept = 0;
+    for (char* cut; (cut = (char*)mb_find_last(level.text, '\\')) != nullptr;) {
+        *cut = 0;
+        if (GetFileAttributesA(level.text) != INVALID_FILE_ATTRIBUTES) {
+            kept = (size_t)(cut - level.text);
+            break;
+        }
     }
-    missing.destroy_all();
+    if (create_path(folder) != 1 || !level.set(folder))
+        return;
+    for (char* end = level.text + strlen(level.text); end && (size_t)(end - level.text) > kept;
+         end = (char*)mb_find_last(level.text, '\\')) {
+        *end = 0;
+        record.AddDir(level.text);
+    }
 }
 
 // The media are often read-only; the installed copy must not be.
