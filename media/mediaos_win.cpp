@@ -14,8 +14,10 @@ int disk_file_exists(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The stream's descriptor is read from the stream itself, as the C runtime's
+// own _fileno macro did: one import fewer.
 int truncate_stream(FILE* stream, unsigned long length) {
-    return fflush(stream) == 0 && _chsize(_fileno(stream), (long)length) == 0;
+    return fflush(stream) == 0 && _chsize(stream->_file, (long)length) == 0;
 }
 
 void* thread_start(KTHREAD (*run)(void*), void* argument) {
