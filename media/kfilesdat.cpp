@@ -41,30 +41,33 @@ int names_match(const char* a, const char* b) {
     return *a == *b;
 }
 
-// A scan of the directory from its start. Entries are read a batch at a
-// time into a block on the heap (one read for many entries: installs look
-// members up in archives of thousands), but nothing is kept once the scan
-// ends; without that block the scan reads one entry at a time. The
-// directory ends at an empty name or where a read falls short of a whole
-// entry.
+// A scan of the directory from its start. The directory is read in large
+// blocks of whole pages into a block on the heap, an entry that straddles
+// two reads carried over (installs look members up in archives of
+// thousands: one call to the system then serves hundreds of entries, and
+// the C runtime passes a read of whole pages from an aligned position
+// straight through), but nothing is kept once the scan ends; without that
+// block the scan reads one entry at a time. The directory ends at an empty
+// name or where a read falls short of a whole entry.
 class DirectoryScan {
 public:
     explicit DirectoryScan(kFile& file)
-        : file_(file), batch_((kFDFileEntry*)malloc(kBatch * sizeof(kFDFileEntry))), count_(0), next_(0),
+        : file_(file), block_((unsigned char*)malloc(kRead + sizeof(kFDFileEntry))), have_(0), at_(0),
           ended_(!file.seek(0, 0)) {}
-    ~DirectoryScan() { free(batch_); }
+    ~DirectoryScan() { free(block_); }
     DirectoryScan(const DirectoryScan&) = delete;
     DirectoryScan& operator=(const DirectoryScan&) = delete;
 
     // The next entry, its name always terminated within its field, valid
     // until the next call; null at the end.
     kFDFileEntry* next() {
-        if (next_ == count_ && !refill())
+        if (have_ - at_ < sizeof(kFDFileEntry) && !refill())
             return nullptr;
-        kFDFileEntry* entry = entries() + next_++;
+        kFDFileEntry* entry = (kFDFileEntry*)(bytes() + at_);
+        at_ += sizeof(kFDFileEntry);
         if (entry->name[0] == 0) {
             ended_ = 1;
-            count_ = next_ = 0;
+            have_ = at_ = 0;
             return nullptr;
         }
         entry->name[sizeof entry->name - 1] = 0;
@@ -72,25 +75,29 @@ public:
     }
 
 private:
-    kFDFileEntry* entries() { return batch_ ? batch_ : &single_; }
+    unsigned char* bytes() { return block_ ? block_ : (unsigned char*)&single_; }
 
+    // Moves the part of an entry that is left to the block's start and
+    // reads on after it. 1 when a whole entry is there.
     int refill() {
         if (ended_)
             return 0;
-        unsigned long room = batch_ ? kBatch : 1;
-        count_ = (unsigned long)fread(entries(), sizeof(kFDFileEntry), room, (FILE*)file_);
-        next_ = 0;
-        ended_ = count_ < room;
-        return count_ != 0;
+        unsigned long carry = have_ - at_, room = block_ ? kRead : sizeof(kFDFileEntry);
+        memmove(bytes(), bytes() + at_, carry);
+        unsigned long got = (unsigned long)fread(bytes() + carry, 1, room, (FILE*)file_);
+        have_ = carry + got;
+        at_ = 0;
+        ended_ = got < room;
+        return have_ >= sizeof(kFDFileEntry);
     }
 
-    // 138 KiB of entries a read: fewer calls to the system for archives of
-    // thousands of members.
-    static const unsigned long kBatch = 512;
+    // 31 pages a read, so that the block with its carried entry stays under
+    // 128 KiB, which the C runtime's heap still takes from its own pool.
+    static const unsigned long kRead = 31 * 4096;
     kFile& file_;
-    kFDFileEntry* batch_;
+    unsigned char* block_;
     kFDFileEntry single_;
-    unsigned long count_, next_;
+    unsigned long have_, at_;
     int ended_;
 };
 
@@ -117,18 +124,18 @@ int records_fit(const kFDFileEntry& entry, unsigned long archive_size) {
     return entry.data_offset + (unsigned long long)records * 2 * k <= archive_size;
 }
 
-// Copies the member's records from the archive's position to out.
-int unmask_records(kFile& archive, kFile& out, unsigned long length, unsigned long k,
-                   unsigned char* data, unsigned char* mask) {
+// Copies the member's records from the archive's position to out. record
+// holds one record: its data block, then its mask block, read together.
+int unmask_records(kFile& archive, kFile& out, unsigned long length, unsigned long k, unsigned char* record) {
     unsigned long remaining = length;
     while (remaining != 0) {
         unsigned long n = remaining < k ? remaining : k;
         // A short read means a truncated archive: fail rather than write
         // bytes that were never stored.
-        if (!archive.read(data, k) || !archive.read(mask, k))
+        if (!archive.read(record, 2 * k))
             return 0;
-        apply_pad(data, n, mask, n);
-        if (!out.write(data, n))
+        apply_pad(record, n, record + k, n);
+        if (!out.write(record, n))
             return 0;
         remaining -= n;
     }
@@ -168,10 +175,6 @@ kFilesDat::~kFilesDat() {
 int kFilesDat::open(char* archive_path) {
     if (is_open || !file.open(archive_path, (char*)"rb"))
         return 0;
-    // Every read of the archive is a large block of its own (entries, data
-    // and mask records): through a stream buffer each would cost the
-    // system more calls, not fewer.
-    setvbuf(file.stream, nullptr, _IONBF, 0);
     if (!path.set(archive_path)) {
         file.close();
         return 0;
@@ -226,19 +229,19 @@ int kFilesDat::CopyFileA(char* name, char* destination, int fail_if_exists) {
         return create_empty(destination);
     if (!records_fit(entry, file.size()))
         return 0;
-    unsigned char* data = (unsigned char*)malloc(k);
-    unsigned char* mask = data ? (unsigned char*)malloc(k) : nullptr;
-    if (!mask) {
+    // The data and mask blocks of a record side by side, as they are stored
+    // (their size cannot overflow: the records have been found to fit in
+    // the archive).
+    unsigned char* record = (unsigned char*)malloc(2 * k);
+    if (!record) {
         printf("error: couldn't malloc %lu bytes\n", k);
-        free(data);
         return 0;
     }
     kFile out;
     int ok = out.open(destination, (char*)"wb") && file.seek(entry.data_offset, 0) &&
-             unmask_records(file, out, entry.length, k, data, mask);
+             unmask_records(file, out, entry.length, k, record);
     out.close();
-    free(data);
-    free(mask);
+    free(record);
     return ok;
 }
 

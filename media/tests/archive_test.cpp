@@ -175,6 +175,37 @@ TEST_F(ArchiveTest, DirectoryMayRunToTheEndOfTheFile) {
     EXPECT_EQ(0xbdbdbdbdu, entry.length);
 }
 
+// The directory is read 126,976 bytes at a time, which cuts the 461st entry
+// in two: entries on both sides of each cut, and the last, are found and
+// extract, also when the directory runs to the end of the file.
+TEST_F(ArchiveTest, LongDirectoriesAreReadAcrossTheirBlocks) {
+    std::vector<std::pair<std::string, Bytes>> files;
+    for (unsigned i = 0; i < 1000; i++)
+        files.push_back({"m" + std::to_string(i), pattern(i % 7, i)});
+    Bytes image = make_archive(files, 8);
+    for (int ended : {1, 0}) {
+        Bytes cut = image;
+        if (!ended)
+            cut.resize(1000 * kEntry);  // no end entry, no records: lookups only
+        archive.close();
+        open(cut);
+        for (unsigned i : {0u, 459u, 460u, 461u, 919u, 920u, 999u}) {
+            kFDFileEntry entry;
+            ASSERT_EQ(1, archive.retrieve_header((unsigned long)i, entry)) << i;
+            EXPECT_EQ("m" + std::to_string(i), entry.name) << i;
+            EXPECT_EQ(0x80ul, archive.GetFileAttributesA(entry.name)) << i;
+            std::string out;
+            if (ended) {
+                ASSERT_EQ(1, extract(entry.name, out)) << i;
+                EXPECT_EQ(files[i].second, file_bytes(out)) << i;
+            }
+        }
+        kFDFileEntry past;
+        EXPECT_EQ(0, archive.retrieve_header(1000ul, past));
+        EXPECT_EQ(0xFFFFFFFFul, archive.GetFileAttributesA((char*)"m1000"));
+    }
+}
+
 TEST_F(ArchiveTest, NameFillingItsWholeFieldIsCutWithinIt) {
     Bytes image = make_archive({{"x", pattern(3, 1)}}, 8);
     memset(image.data(), 'n', 260);
