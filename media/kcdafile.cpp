@@ -26,19 +26,6 @@ void put_le16(unsigned char* p, unsigned int v) {
     p[1] = (unsigned char)(v >> 8);
 }
 
-int read_tag(kFile& file, const char* tag) {
-    char got[4];
-    return file.read(got, 4) && memcmp(got, tag, 4) == 0;
-}
-
-int read_le32(kFile& file, unsigned long& value) {
-    unsigned char bytes[4];
-    if (!file.read(bytes, 4))
-        return 0;
-    value = get_le32(bytes);
-    return 1;
-}
-
 }  // namespace
 
 unsigned long kMSF::value(unsigned long form) {
@@ -62,27 +49,26 @@ kCDAFile::kCDAFile() : track_(0), serial((uint32_t)tick_count()) {
 
 kCDAFile::~kCDAFile() {}
 
+// The whole layout is read at once; the fields are then taken in the file's
+// order for as far as it reaches, so that a short file leaves the fields
+// before its end with their new values.
 int kCDAFile::open(char* path) {
     kFile file;
-    unsigned long size_field, unused;
-    unsigned char two[2];
-    if (!file.open(path, (char*)"rb") || !read_tag(file, "RIFF") || !read_le32(file, size_field))
+    unsigned char image[kTrackFileSize];
+    if (!file.open(path, (char*)"rb"))
         return 0;
-    if (size_field != file.size() - 8)
+    unsigned long got = (unsigned long)fread(image, 1, sizeof image, (FILE*)file);
+    if (got < 8 || memcmp(image, "RIFF", 4) != 0 || get_le32(image + 4) != file.size() - 8)
         return 0;
-    if (!read_tag(file, "CDDA") || !read_tag(file, "fmt ") || !read_le32(file, unused) || !file.read(two, 2))
+    if (got < 24 || memcmp(image + 8, "CDDAfmt ", 8) != 0)
         return 0;
-    if (!file.read(two, 2))
+    track_ = (uint16_t)(image[22] | (image[23] << 8));
+    if (got < 40)
         return 0;
-    track_ = (uint16_t)(two[0] | (two[1] << 8));
-    unsigned char skipped[12];
-    unsigned long start_packed, length_packed;
-    if (!file.read(skipped, sizeof skipped) || !read_le32(file, start_packed))
+    start_.packed = (uint32_t)get_le32(image + 36);
+    if (got < 44)
         return 0;
-    start_.packed = (uint32_t)start_packed;
-    if (!read_le32(file, length_packed))
-        return 0;
-    length_.packed = (uint32_t)length_packed;
+    length_.packed = (uint32_t)get_le32(image + 40);
     return 1;
 }
 

@@ -245,17 +245,13 @@ int kFilesDat::CopyFileA(char* name, char* destination, int fail_if_exists) {
     return ok;
 }
 
+// A new search handle at the first member, then the first step of the search.
 void* kFilesDat::FindFirstFileA(_WIN32_FIND_DATAA* data) {
-    kFDFileEntry entry;
-    if (!data || !retrieve_header(0ul, entry))
-        return nullptr;
-    SearchHandle* search = new (std::nothrow) SearchHandle;
-    if (!search)
-        return nullptr;
-    search->reserved = 0;
-    search->next_index = 1;
-    fill_find_data(entry, data);
-    return search;
+    SearchHandle* search = new (std::nothrow) SearchHandle{0, 0};
+    if (search && FindNextFileA(search, data))
+        return search;
+    delete search;
+    return nullptr;
 }
 
 int kFilesDat::FindNextFileA(void* handle, _WIN32_FIND_DATAA* data) {

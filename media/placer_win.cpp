@@ -19,13 +19,14 @@ int folder_exists(const char* path) {
 }
 
 // Splits path at its last backslash (never a double-byte character's trail
-// byte) into head and tail; 0 when it has none.
-int split_path(const char* path, kString& head, kString& tail) {
-    const char* cut = mb_find_last(path, '\\');
-    if (!cut || !tail.set(cut + 1) || !head.set(path))
-        return 0;
+// byte): head takes the text before it, and the tail after it is returned;
+// null when path has none.
+char* split_path(char* path, kString& head) {
+    char* cut = (char*)mb_find_last(path, '\\');
+    if (!cut || !head.set(path))
+        return nullptr;
     head.text[cut - path] = 0;
-    return 1;
+    return cut + 1;
 }
 
 // Creates the folder with its missing parents and records every level made,
@@ -63,8 +64,9 @@ void clear_read_only(const char* path) {
 }
 
 int copy_archive_member(UninstallInfo& record, char* source, char* destination) {
-    kString archive_path, member;
-    if (!split_path(source, archive_path, member) || !disk_file_exists(archive_path))
+    kString archive_path;
+    char* member = split_path(source, archive_path);
+    if (!member || !disk_file_exists(archive_path))
         return 0;
     kFilesDat archive;
     if (!archive.open(archive_path))
@@ -82,8 +84,8 @@ int copy_install_file(UninstallInfo& record, char* source, char* destination) {
     if (!source || !destination)
         return 0;
     // A destination without a folder part goes to the current folder.
-    kString folder, name;
-    if (split_path(destination, folder, name)) {
+    kString folder;
+    if (split_path(destination, folder)) {
         make_folder(record, folder);
         if (!folder_exists(folder))
             return 0;
@@ -110,8 +112,8 @@ int expand_install_file(UninstallInfo& record, char* source, char* destination) 
     kFile in;
     if (!source || !destination || !disk_file_exists(source) || !in.open(source, (char*)"rb"))
         return 0;
-    kString folder, name;
-    if (split_path(destination, folder, name))
+    kString folder;
+    if (split_path(destination, folder))
         make_folder(record, folder);
     kFile out;
     if (!out.open(destination, (char*)"wb"))
