@@ -3,10 +3,13 @@
 #include <new>
 #include <string.h>
 #include "mbcs.h"
+#include "regnames.h"
 #include "runs.h"
 #include "uninst_archive.h"
 
-static const char kMakerKey[] = "Software\\Halvern Dynamics Limited";
+const char kMakerKey[] = "Software\\Halvern Dynamics Limited";
+const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kUninstallEntryFormat[] = "%s\\Uninstall\\%s";
 static const char kLeftoverValue[] = "_ktdp";
 
 static int own_folder(SetupInfo* info) {

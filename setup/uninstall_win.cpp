@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "kregkey.h"
 #include "paths.h"
+#include "regnames.h"
 #include "runs.h"
 #include "uninst_archive.h"
 #include "uninstall_record.h"
@@ -81,7 +82,7 @@ static int place_hidden_copy(SetupInfo* info, kString& copy) {
 // only its whole key is recorded here.
 static void register_uninstall_entry(SetupInfo* info, kString& copy, kString& archive_path) {
     kString key, command;
-    key.sprintf((char*)"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s", text_of(info->product_name));
+    key.sprintf((char*)kUninstallEntryFormat, kCurrentVersionKey, text_of(info->product_name));
     command.sprintf((char*)"%s uninstall1,%s,%s,%s", copy.text, archive_path.text, text_of(info->product_name),
                     text_of(info->product_key));
     info->AddKey(HKEY_LOCAL_MACHINE, key.text, (char*)"UninstallString", command.text);
@@ -184,7 +185,7 @@ static void remove_windows_entry(SetupInfo* info) {
     if (!info->product_name.text || !info->product_name.text[0])
         return;
     kString key;
-    key.sprintf((char*)"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s", info->product_name.text);
+    key.sprintf((char*)kUninstallEntryFormat, kCurrentVersionKey, info->product_name.text);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.text);
 }
 
