@@ -199,7 +199,7 @@ static INT_PTR CALLBACK path_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
         Center(GetParent(dialog), dialog);
         SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         info = (SetupInfo*)lparam;
-        SendDlgItemMessageA(dialog, 100, EM_LIMITTEXT, 0, 0);
+        SendMessageA(GetDlgItem(dialog, 100), EM_LIMITTEXT, 0, 0);
         SetDlgItemTextA(dialog, 100, info->destination_folder.text ? info->destination_folder.text : "");
         update_next(dialog);
         return TRUE;
