@@ -266,7 +266,7 @@ int RecordReader::next() {
     }
 }
 
-static void delete_recorded_file(const char* path) {
+static void delete_recorded_file(const char* path, int) {
     for (int attempt = 0; attempt < kFileAttempts; attempt++) {
         if (!exists(path))
             return;
@@ -277,7 +277,7 @@ static void delete_recorded_file(const char* path) {
     }
 }
 
-static void remove_recorded_folder(const char* path) {
+static void remove_recorded_folder(const char* path, int) {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
@@ -299,7 +299,7 @@ static HKEY root_of(const char* name) {
     return nullptr;
 }
 
-static void delete_recorded_value(const char* record) {
+static void delete_recorded_value(const char* record, int) {
     KeyRecord parts;
     if (!split_key_record(record, 1, &parts))
         return;
@@ -388,28 +388,21 @@ void UninstallRecord::close() {
     root.close();
 }
 
-// One record reader at a time: each holds a whole record, and four at once
-// would pass what a function may take without probing the stack.
+// What removes one record of each kind, in kRecordKeys' order; the flag
+// says whether Windows NT runs.
+static void (*const kRemovers[kRecordKinds])(const char*, int) = {
+    delete_recorded_file, remove_recorded_folder, delete_recorded_value, delete_recorded_key};
+
+// Files, folders, values, then keys. One record reader at a time: each
+// holds a whole record, and four at once would pass what a function may
+// take without probing the stack.
 static void remove_recorded(UninstallRecord& record) {
-    {
-        RecordReader files(record.keys[kFileRecords]);
-        while (files.next())
-            delete_recorded_file(files.text);
-    }
-    {
-        RecordReader dirs(record.keys[kDirRecords]);
-        while (dirs.next())
-            remove_recorded_folder(dirs.text);
-    }
-    {
-        RecordReader values(record.keys[kValueRecords]);
-        while (values.next())
-            delete_recorded_value(values.text);
-    }
     int nt = platform_is_nt();
-    RecordReader keys(record.keys[kKeyRecords]);
-    while (keys.next())
-        delete_recorded_key(keys.text, nt);
+    for (int k = 0; k < kRecordKinds; k++) {
+        RecordReader reader(record.keys[k]);
+        while (reader.next())
+            kRemovers[k](reader.text, nt);
+    }
 }
 
 static void delete_record(SetupInfo* info) {
