@@ -48,25 +48,25 @@ static int append_entry(kPtrVector<T>& list, T* entry) {
     return 1;
 }
 
-static FileEntry* new_file(char* source, char* pad_source, char* destination, unsigned char flags) {
+// Appends a new file entry; flags gain kCompressed when compressed is not 0.
+static int add_file(kPtrVector<FileEntry>& files, char* source, char* pad_source, char* destination,
+                    unsigned char flags, int compressed) {
     FileEntry* entry = new (std::nothrow) FileEntry;
-    if (!entry)
-        return nullptr;
-    entry->source.set(source);
-    entry->pad_source.set(pad_source);
-    entry->destination.set(destination);
-    entry->flags = flags;
-    return entry;
+    if (entry) {
+        entry->source.set(source);
+        entry->pad_source.set(pad_source);
+        entry->destination.set(destination);
+        entry->flags = flags | (compressed ? FileEntry::kCompressed : 0);
+    }
+    return append_entry(files, entry);
 }
 
 int SetupInfo::AddFile(char* source, char* destination, int compressed) {
-    unsigned char flags = compressed ? FileEntry::kCompressed : 0;
-    return append_entry(files, new_file(source, nullptr, destination, flags));
+    return add_file(files, source, nullptr, destination, 0, compressed);
 }
 
 int SetupInfo::AddXorFile(char* source, char* pad_source, char* destination, int compressed) {
-    unsigned char flags = FileEntry::kMasked | (compressed ? FileEntry::kCompressed : 0);
-    return append_entry(files, new_file(source, pad_source, destination, flags));
+    return add_file(files, source, pad_source, destination, FileEntry::kMasked, compressed);
 }
 
 static KeyEntry* new_key(HKEY root, char* subkey, char* value_name) {
@@ -110,11 +110,7 @@ static LinkEntry* new_link(char* link_path, char* target, char* arguments, int i
 
 // A link entry counts as added once it exists, even if the list cannot take it.
 int SetupInfo::AddLink(char* link_path, char* target, int icon_index) {
-    LinkEntry* entry = new_link(link_path, target, nullptr, icon_index);
-    if (!entry)
-        return 0;
-    append_entry(links, entry);
-    return 1;
+    return AddSpecialLink(link_path, target, nullptr, icon_index);
 }
 
 int SetupInfo::AddSpecialLink(char* link_path, char* target, char* arguments, int icon_index) {
