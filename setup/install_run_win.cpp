@@ -264,25 +264,27 @@ static void create_links(SetupInfo* info) {
     }
 }
 
+// A file hook's result; 0 when the script gave none.
+static int call_file(FileHook hook, SetupInfo* info, FileEntry* file) {
+    return hook ? hook(info, file->source, file->destination, info->hook_context) : 0;
+}
+
 // Places every file entry; below 0 when a hook or a failed file ends the stage.
 static int copy_files(SetupInfo* info, HWND progress) {
     for (unsigned int i = 0; i < info->files.count; i++) {
         FileEntry* file = info->files.items[i];
         SetDlgItemTextA(progress, 101, file->destination.text ? file->destination.text : "");
         refresh(progress);
-        int before = info->FileBefore
-                         ? info->FileBefore(info, file->source, file->destination, info->hook_context)
-                         : 0;
+        int before = call_file(info->FileBefore, info, file);
         if (before < 0)
             return before;
         if (before == 0) {
             if (place_file(info, file)) {
-                if (info->FileAfter)
-                    info->FileAfter(info, file->source, file->destination, info->hook_context);
+                call_file(info->FileAfter, info, file);
             } else {
                 if (!info->FileFailed)
                     return -1;
-                int failed = info->FileFailed(info, file->source, file->destination, info->hook_context);
+                int failed = call_file(info->FileFailed, info, file);
                 if (failed < 0)
                     return failed;
             }

@@ -109,6 +109,12 @@ int uninstall_support(SetupInfo* info) {
 
 // ---- Uninstall record writer ----
 
+// The record's root key, "<product key>\\Uninstall", into path; 1 when made.
+static int record_root(SetupInfo* info, kString& path) {
+    path.sprintf((char*)"%s\\Uninstall", text_of(info->product_key));
+    return path.text != nullptr;
+}
+
 // The four record subkeys, in the order they are opened and written.
 enum { kFileRecords, kDirRecords, kValueRecords, kKeyRecords, kRecordKinds };
 static const char* const kRecordKeys[kRecordKinds] = {"File", "Dir", "Value", "Key"};
@@ -159,9 +165,8 @@ static void write_list(kRegKey& key, kPtrVector<kString>& list, RecordNamer& nam
 
 void write_uninstall_record(SetupInfo* info) {
     kString root_path;
-    root_path.sprintf((char*)"%s\\Uninstall", text_of(info->product_key));
     kRegKey root;
-    if (!root_path.text || !root.create(HKEY_LOCAL_MACHINE, root_path.text))
+    if (!record_root(info, root_path) || !root.create(HKEY_LOCAL_MACHINE, root_path.text))
         return;
     kRegKey keys[kRecordKinds];
     for (int k = 0; k < kRecordKinds; k++)
@@ -373,8 +378,7 @@ public:
 
 int UninstallRecord::open(SetupInfo* info) {
     kString path;
-    path.sprintf((char*)"%s\\Uninstall", text_of(info->product_key));
-    if (!path.text || !root.open(HKEY_LOCAL_MACHINE, path.text))
+    if (!record_root(info, path) || !root.open(HKEY_LOCAL_MACHINE, path.text))
         return 0;
     for (int k = 0; k < kRecordKinds; k++)
         if (!keys[k].open(root, (char*)kRecordKeys[k]))
@@ -407,7 +411,7 @@ static void remove_recorded(UninstallRecord& record) {
 
 static void delete_record(SetupInfo* info) {
     kString root, path;
-    root.sprintf((char*)"%s\\Uninstall", text_of(info->product_key));
+    record_root(info, root);
     static const int order[] = {kFileRecords, kDirRecords, kKeyRecords, kValueRecords};
     for (int k : order) {
         path.sprintf((char*)"%s\\%s", root.text, kRecordKeys[k]);
