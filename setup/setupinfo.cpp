@@ -69,32 +69,27 @@ int SetupInfo::AddXorFile(char* source, char* pad_source, char* destination, int
     return add_file(files, source, pad_source, destination, FileEntry::kMasked, compressed);
 }
 
-static KeyEntry* new_key(HKEY root, char* subkey, char* value_name) {
+// Appends a new key entry: a number when is_number is 1, else the text.
+static int add_key(kPtrVector<KeyEntry>& keys, HKEY root, char* subkey, char* value_name, char* text,
+                   unsigned long number, unsigned long is_number) {
     KeyEntry* entry = new (std::nothrow) KeyEntry;
-    if (!entry)
-        return nullptr;
-    entry->root = root;
-    entry->subkey.set(subkey);
-    entry->value_name.set(value_name);
-    entry->number = 0;
-    entry->is_number = 0;
-    return entry;
-}
-
-int SetupInfo::AddKey(HKEY root, char* subkey, char* value_name, unsigned long number) {
-    KeyEntry* entry = new_key(root, subkey, value_name);
     if (entry) {
+        entry->root = root;
+        entry->subkey.set(subkey);
+        entry->value_name.set(value_name);
+        entry->text.set(text);
         entry->number = number;
-        entry->is_number = 1;
+        entry->is_number = is_number;
     }
     return append_entry(keys, entry);
 }
 
+int SetupInfo::AddKey(HKEY root, char* subkey, char* value_name, unsigned long number) {
+    return add_key(keys, root, subkey, value_name, nullptr, number, 1);
+}
+
 int SetupInfo::AddKey(HKEY root, char* subkey, char* value_name, char* text) {
-    KeyEntry* entry = new_key(root, subkey, value_name);
-    if (entry)
-        entry->text.set(text);
-    return append_entry(keys, entry);
+    return add_key(keys, root, subkey, value_name, text, 0, 0);
 }
 
 static LinkEntry* new_link(char* link_path, char* target, char* arguments, int icon_index) {
