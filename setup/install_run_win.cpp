@@ -21,20 +21,6 @@ static int call(StageHook hook, SetupInfo* info) {
     return hook ? hook(info, info->hook_context) : 0;
 }
 
-// Reads a string value of at most 260 bytes into value (room for 261) and
-// terminates it: a value may be stored without its zero byte. 1 when it is
-// there.
-static int read_text(HKEY root, const char* subkey, const char* name, char* value) {
-    kRegKey key;
-    if (!key.open(root, (char*)subkey))
-        return 0;
-    unsigned long size = 260;
-    if (!key.get((char*)name, (void*)value, &size) || size > 260)
-        return 0;
-    value[size] = 0;
-    return 1;
-}
-
 // Previous-version check: an uninstall record with its four sections, and
 // the Windows uninstall entry under the product's local name.
 static int previous_version_present(SetupInfo* info) {
@@ -45,7 +31,7 @@ static int previous_version_present(SetupInfo* info) {
         return 0;
     char name[261] = "";
     path.sprintf((char*)"%s\\Vantrel\\Settings", kMakerKey);
-    if (!read_text(HKEY_LOCAL_MACHINE, path, "local_name", name))
+    if (!read_machine_text(path, "local_name", name))
         lstrcpynA(name, info->product_name.text ? info->product_name.text : "", sizeof name);
     path.sprintf((char*)kUninstallEntryFormat, kCurrentVersionKey, name);
     kRegKey entry;
@@ -82,7 +68,7 @@ static void delete_error_pages() {
     char cache[261];
     kString key;
     key.sprintf((char*)"%s\\Vantrel", kMakerKey);
-    if (!read_text(HKEY_LOCAL_MACHINE, key, "cacheDir", cache))
+    if (!read_machine_text(key, "cacheDir", cache))
         return;
     for (int i = 1; i <= 4; i++) {
         kString page;
@@ -101,7 +87,7 @@ static int replace_previous(SetupInfo* info) {
     kString entry;
     entry.sprintf((char*)kUninstallEntryFormat, kCurrentVersionKey, info->product_name.text);
     char command[261];
-    if (!read_text(HKEY_LOCAL_MACHINE, entry, "UninstallString", command))
+    if (!read_machine_text(entry, "UninstallString", command))
         return 0;
     delete_error_pages();
     unsigned long code = execute_process(1, (char*)"%s", command);
