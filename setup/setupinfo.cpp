@@ -119,12 +119,7 @@ int SetupInfo::AddSpecialLink(char* link_path, char* target, char* arguments, in
 int SetupInfo::AddDependency(char* path) {
     if (!path)
         return 0;
-    kString* copy = new (std::nothrow) kString;
-    if (copy && !copy->set(path)) {
-        delete copy;
-        return 0;
-    }
-    return append_entry(dependencies, copy);
+    return append_copy(dependencies, path);
 }
 
 int SetupInfo::RestartNow(unsigned long flags) {

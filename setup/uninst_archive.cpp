@@ -45,17 +45,6 @@ static int write_member(kFile& archive, unsigned long data_size, const char* pat
     return out.close() == 1;
 }
 
-static int append_path(kPtrVector<kString>* list, const char* path) {
-    kString* copy = new (std::nothrow) kString((char*)path);
-    if (!copy)
-        return 0;
-    if (!copy->text || list->append(copy) < 0) {
-        delete copy;
-        return 0;
-    }
-    return 1;
-}
-
 int unpack_archive(char* archive, char* folder, int overwrite, kPtrVector<kString>* written) {
     kFile in;
     if (!in.open(archive, (char*)"rb"))
@@ -87,7 +76,7 @@ int unpack_archive(char* archive, char* folder, int overwrite, kPtrVector<kStrin
             return -1;
         }
         if (written)
-            append_path(written, path.text);
+            append_copy(*written, path.text);
     }
 }
 
