@@ -86,18 +86,11 @@ static int write_le32(kFile& file, unsigned long value) {
     return file.write(bytes, 4);
 }
 
-// The text after the last backslash, stepping through double-byte characters
-// so that a trail byte of the code page is never taken for one; null if none.
-static const char* after_last_backslash(const char* path) {
-    const char* name = nullptr;
-    for (const char* p = path; *p; p += mb_char_size(p))
-        if (*p == '\\')
-            name = p + 1;
-    return name;
-}
-
 int append_archive_record(kFile& archive, char* path) {
-    const char* name = path ? after_last_backslash(path) : nullptr;
+    // The text after the last backslash, found by whole characters so that a
+    // trail byte of the code page is never taken for one.
+    const char* last = path ? mb_find_last(path, '\\') : nullptr;
+    const char* name = last ? last + 1 : nullptr;
     // The unpacker refuses the whole archive over one bad name, so such a
     // name is never written.
     if (!name || strlen(name) >= kArchiveNameField || !archive_name_ok(name))
