@@ -101,6 +101,17 @@ int kString::sprintf(char* format, ...) {
     return set((char*)work.pointer());
 }
 
+int append_copy(kPtrVector<kString>& list, const char* text) {
+    kString* copy = new (std::nothrow) kString;
+    if (!copy)
+        return 0;
+    if (!copy->set(text) || list.append(copy) < 0) {
+        delete copy;
+        return 0;
+    }
+    return 1;
+}
+
 int kString::split(char* separator, kPtrVector<kString>& out) {
     if (!separator || !text || !*separator)
         return 0;
@@ -114,13 +125,8 @@ int kString::split(char* separator, kPtrVector<kString>& out) {
             saved = *cut;
             *cut = 0;
         }
-        if (*cursor) {
-            kString* piece = new (std::nothrow) kString(cursor);
-            if (piece && piece->text && out.append(piece) >= 0)
-                appended++;
-            else
-                delete piece;
-        }
+        if (*cursor)
+            appended += append_copy(out, cursor);
         if (!cut)
             break;
         *cut = saved;

@@ -52,3 +52,8 @@ public:
     // A record whose last byte is not zero still yields a terminated text.
     int read(kFile* file);
 };
+
+// Appends a new copy of text to list (an unset string for a null text); 0
+// when the copy cannot be allocated or the list cannot grow, and nothing is
+// added then.
+int append_copy(kPtrVector<kString>& list, const char* text);

@@ -73,7 +73,7 @@ static int special_folder(int folder, char* path) {
 void GetSpecialFolderch(int folder, char* out) {
     char path[MAX_PATH];
     if (out && special_folder(folder, path))
-        strcpy(out, path);
+        lstrcpynA(out, path, MAX_PATH);
 }
 
 kString GetSpecialFolder(int folder) {

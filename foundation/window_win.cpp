@@ -14,25 +14,19 @@ void Center(HWND parent, HWND window) {
 }
 
 int ClientToParent(HWND window, HWND parent, RECT* out) {
-    RECT rect;
-    if (!GetClientRect(window, &rect))
+    // A rectangle is its two corners; without a parent the origin stays 0, 0.
+    RECT rect, origin = {};
+    POINT* corners = (POINT*)&rect;
+    if (!GetClientRect(window, &rect) || !ClientToScreen(window, &corners[0]) ||
+        !ClientToScreen(window, &corners[1]))
         return 0;
-    POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
-    if (!ClientToScreen(window, &corners[0]) || !ClientToScreen(window, &corners[1]))
+    if (parent && (!GetClientRect(parent, &origin) || !ClientToScreen(parent, (POINT*)&origin)))
         return 0;
-    if (parent) {
-        RECT outer;
-        if (!GetClientRect(parent, &outer))
-            return 0;
-        POINT origin = {outer.left, outer.top};
-        if (!ClientToScreen(parent, &origin))
-            return 0;
-        for (POINT& corner : corners) {
-            corner.x -= origin.x;
-            corner.y -= origin.y;
-        }
+    for (int i = 0; i < 2; i++) {
+        corners[i].x -= origin.left;
+        corners[i].y -= origin.top;
     }
     if (out)
-        *out = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+        *out = rect;
     return 1;
 }

@@ -58,7 +58,7 @@ const char* own_arguments(const char* line) {
     if (short_length == 0 || short_length >= MAX_PATH)
         names[1][0] = 0;
     for (int i = 0; i < 2; i++) {
-        strcpy(names[i + 2], names[i]);
+        lstrcpynA(names[i + 2], names[i], MAX_PATH);
         size_t n = strlen(names[i + 2]);
         if (n > 4 && _stricmp(names[i + 2] + n - 4, ".exe") == 0)
             names[i + 2][n - 4] = 0;

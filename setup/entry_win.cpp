@@ -2,12 +2,27 @@
 #include "entry.h"
 #include <new>
 #include <string.h>
+#include "kregkey.h"
 #include "mbcs.h"
+#include "regnames.h"
 #include "runs.h"
 #include "uninst_archive.h"
 
-static const char kMakerKey[] = "Software\\Halvern Dynamics Limited";
+const char kMakerKey[] = "Software\\Halvern Dynamics Limited";
+const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kUninstallEntryFormat[] = "%s\\Uninstall\\%s";
 static const char kLeftoverValue[] = "_ktdp";
+
+int read_machine_text(const char* subkey, const char* name, char* value) {
+    kRegKey key;
+    if (!key.open(HKEY_LOCAL_MACHINE, (char*)subkey))
+        return 0;
+    unsigned long size = 260;
+    if (!key.get((char*)name, (void*)value, &size) || size > 260)
+        return 0;
+    value[size] = 0;
+    return 1;
+}
 
 static int own_folder(SetupInfo* info) {
     char path[261];
@@ -95,25 +110,11 @@ static void delete_extracted(SetupInfo* info) {
     }
 }
 
-static int read_leftover(char* folder, DWORD size) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMakerKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return 0;
-    DWORD type;
-    DWORD length = size - 1;
-    LONG status = RegQueryValueExA(key, kLeftoverValue, nullptr, &type, (BYTE*)folder, &length);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || length == 0)
-        return 0;
-    folder[length] = 0;
-    return 1;
-}
-
 // The product folder that an uninstall left behind: the last setup to exit
 // removes it once it is empty, and only then forgets it.
 static void remove_leftover_folder() {
     char folder[261];
-    if (!read_leftover(folder, sizeof folder))
+    if (!read_machine_text(kMakerKey, kLeftoverValue, folder))
         return;
     Sleep(1000);
     kString help;

@@ -12,28 +12,13 @@
 #include "links.h"
 #include "paths.h"
 #include "placer.h"
+#include "regnames.h"
 #include "runs.h"
 #include "uninstall.h"
 #include "window.h"
 
-static const char kWindowsUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
-
 static int call(StageHook hook, SetupInfo* info) {
     return hook ? hook(info, info->hook_context) : 0;
-}
-
-// Reads a string value of at most 260 bytes into value (room for 261) and
-// terminates it: a value may be stored without its zero byte. 1 when it is
-// there.
-static int read_text(HKEY root, const char* subkey, const char* name, char* value) {
-    kRegKey key;
-    if (!key.open(root, (char*)subkey))
-        return 0;
-    unsigned long size = 260;
-    if (!key.get((char*)name, (void*)value, &size) || size > 260)
-        return 0;
-    value[size] = 0;
-    return 1;
 }
 
 // Previous-version check: an uninstall record with its four sections, and
@@ -45,46 +30,45 @@ static int previous_version_present(SetupInfo* info) {
     if (!record.open(HKEY_LOCAL_MACHINE, path) || record.children() < 4)
         return 0;
     char name[261] = "";
-    if (!read_text(HKEY_LOCAL_MACHINE, "Software\\Halvern Dynamics Limited\\Vantrel\\Settings", "local_name", name))
+    path.sprintf((char*)"%s\\Vantrel\\Settings", kMakerKey);
+    if (!read_machine_text(path, "local_name", name))
         lstrcpynA(name, info->product_name.text ? info->product_name.text : "", sizeof name);
-    path.sprintf((char*)kWindowsUninstall, name);
+    path.sprintf((char*)kUninstallEntryFormat, kCurrentVersionKey, name);
     kRegKey entry;
     return entry.open(HKEY_LOCAL_MACHINE, path) && entry.values() >= 2;
 }
 
-static void delete_value(const char* subkey, const char* name) {
+// Deletes each name of a list ("a\0b\0\0") from the key subkey, values when
+// value is 1, subkeys otherwise.
+static void delete_names(const char* subkey, const char* names, int value) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
-}
-
-static void delete_subkey(const char* subkey, const char* child) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteKeyA(key, child);
+    for (; *names; names += strlen(names) + 1)
+        (value ? RegDeleteValueA : RegDeleteKeyA)(key, names);
     RegCloseKey(key);
 }
 
 // When the old copy cannot uninstall itself, its registry traces go; its
 // files stay. Children before parents, for Windows NT.
 static void manual_cleanup() {
-    delete_value("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Vantrel");
-    delete_value("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "ddeproc");
-    delete_subkey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Vantrel");
-    static const char* const sections[] = {"Dir", "File", "Key", "Value"};
-    for (const char* section : sections)
-        delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel\\Uninstall", section);
-    delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel", "Uninstall");
-    delete_subkey("SOFTWARE\\Halvern Dynamics Limited\\Vantrel", "Settings");
-    delete_subkey("SOFTWARE\\Halvern Dynamics Limited", "Vantrel");
+    char path[64];
+    sprintf(path, "%s\\Run", kCurrentVersionKey);
+    delete_names(path, "Vantrel\0ddeproc\0", 1);
+    sprintf(path, "%s\\Uninstall", kCurrentVersionKey);
+    delete_names(path, "Vantrel\0", 0);
+    sprintf(path, "%s\\Vantrel\\Uninstall", kMakerKey);
+    delete_names(path, "Dir\0File\0Key\0Value\0", 0);
+    sprintf(path, "%s\\Vantrel", kMakerKey);
+    delete_names(path, "Uninstall\0Settings\0", 0);
+    delete_names(kMakerKey, "Vantrel\0", 0);
 }
 
 static void delete_error_pages() {
     char cache[261];
-    if (!read_text(HKEY_LOCAL_MACHINE, "Software\\Halvern Dynamics Limited\\Vantrel", "cacheDir", cache))
+    kString key;
+    key.sprintf((char*)"%s\\Vantrel", kMakerKey);
+    if (!read_machine_text(key, "cacheDir", cache))
         return;
     for (int i = 1; i <= 4; i++) {
         kString page;
@@ -101,9 +85,9 @@ static int replace_previous(SetupInfo* info) {
     if (result == 2)
         return 0;
     kString entry;
-    entry.sprintf((char*)kWindowsUninstall, info->product_name.text);
+    entry.sprintf((char*)kUninstallEntryFormat, kCurrentVersionKey, info->product_name.text);
     char command[261];
-    if (!read_text(HKEY_LOCAL_MACHINE, entry, "UninstallString", command))
+    if (!read_machine_text(entry, "UninstallString", command))
         return 0;
     delete_error_pages();
     unsigned long code = execute_process(1, (char*)"%s", command);
@@ -201,7 +185,7 @@ static INT_PTR CALLBACK path_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
         Center(GetParent(dialog), dialog);
         SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         info = (SetupInfo*)lparam;
-        SendDlgItemMessageA(dialog, 100, EM_LIMITTEXT, 0, 0);
+        SendMessageA(GetDlgItem(dialog, 100), EM_LIMITTEXT, 0, 0);
         SetDlgItemTextA(dialog, 100, info->destination_folder.text ? info->destination_folder.text : "");
         update_next(dialog);
         return TRUE;
@@ -266,25 +250,27 @@ static void create_links(SetupInfo* info) {
     }
 }
 
+// A file hook's result; 0 when the script gave none.
+static int call_file(FileHook hook, SetupInfo* info, FileEntry* file) {
+    return hook ? hook(info, file->source, file->destination, info->hook_context) : 0;
+}
+
 // Places every file entry; below 0 when a hook or a failed file ends the stage.
 static int copy_files(SetupInfo* info, HWND progress) {
     for (unsigned int i = 0; i < info->files.count; i++) {
         FileEntry* file = info->files.items[i];
         SetDlgItemTextA(progress, 101, file->destination.text ? file->destination.text : "");
         refresh(progress);
-        int before = info->FileBefore
-                         ? info->FileBefore(info, file->source, file->destination, info->hook_context)
-                         : 0;
+        int before = call_file(info->FileBefore, info, file);
         if (before < 0)
             return before;
         if (before == 0) {
             if (place_file(info, file)) {
-                if (info->FileAfter)
-                    info->FileAfter(info, file->source, file->destination, info->hook_context);
+                call_file(info->FileAfter, info, file);
             } else {
                 if (!info->FileFailed)
                     return -1;
-                int failed = info->FileFailed(info, file->source, file->destination, info->hook_context);
+                int failed = call_file(info->FileFailed, info, file);
                 if (failed < 0)
                     return failed;
             }

@@ -48,53 +48,48 @@ static int append_entry(kPtrVector<T>& list, T* entry) {
     return 1;
 }
 
-static FileEntry* new_file(char* source, char* pad_source, char* destination, unsigned char flags) {
+// Appends a new file entry; flags gain kCompressed when compressed is not 0.
+static int add_file(kPtrVector<FileEntry>& files, char* source, char* pad_source, char* destination,
+                    unsigned char flags, int compressed) {
     FileEntry* entry = new (std::nothrow) FileEntry;
-    if (!entry)
-        return nullptr;
-    entry->source.set(source);
-    entry->pad_source.set(pad_source);
-    entry->destination.set(destination);
-    entry->flags = flags;
-    return entry;
+    if (entry) {
+        entry->source.set(source);
+        entry->pad_source.set(pad_source);
+        entry->destination.set(destination);
+        entry->flags = flags | (compressed ? FileEntry::kCompressed : 0);
+    }
+    return append_entry(files, entry);
 }
 
 int SetupInfo::AddFile(char* source, char* destination, int compressed) {
-    unsigned char flags = compressed ? FileEntry::kCompressed : 0;
-    return append_entry(files, new_file(source, nullptr, destination, flags));
+    return add_file(files, source, nullptr, destination, 0, compressed);
 }
 
 int SetupInfo::AddXorFile(char* source, char* pad_source, char* destination, int compressed) {
-    unsigned char flags = FileEntry::kMasked | (compressed ? FileEntry::kCompressed : 0);
-    return append_entry(files, new_file(source, pad_source, destination, flags));
+    return add_file(files, source, pad_source, destination, FileEntry::kMasked, compressed);
 }
 
-static KeyEntry* new_key(HKEY root, char* subkey, char* value_name) {
+// Appends a new key entry: a number when is_number is 1, else the text.
+static int add_key(kPtrVector<KeyEntry>& keys, HKEY root, char* subkey, char* value_name, char* text,
+                   unsigned long number, unsigned long is_number) {
     KeyEntry* entry = new (std::nothrow) KeyEntry;
-    if (!entry)
-        return nullptr;
-    entry->root = root;
-    entry->subkey.set(subkey);
-    entry->value_name.set(value_name);
-    entry->number = 0;
-    entry->is_number = 0;
-    return entry;
-}
-
-int SetupInfo::AddKey(HKEY root, char* subkey, char* value_name, unsigned long number) {
-    KeyEntry* entry = new_key(root, subkey, value_name);
     if (entry) {
+        entry->root = root;
+        entry->subkey.set(subkey);
+        entry->value_name.set(value_name);
+        entry->text.set(text);
         entry->number = number;
-        entry->is_number = 1;
+        entry->is_number = is_number;
     }
     return append_entry(keys, entry);
 }
 
+int SetupInfo::AddKey(HKEY root, char* subkey, char* value_name, unsigned long number) {
+    return add_key(keys, root, subkey, value_name, nullptr, number, 1);
+}
+
 int SetupInfo::AddKey(HKEY root, char* subkey, char* value_name, char* text) {
-    KeyEntry* entry = new_key(root, subkey, value_name);
-    if (entry)
-        entry->text.set(text);
-    return append_entry(keys, entry);
+    return add_key(keys, root, subkey, value_name, text, 0, 0);
 }
 
 static LinkEntry* new_link(char* link_path, char* target, char* arguments, int icon_index) {
@@ -110,11 +105,7 @@ static LinkEntry* new_link(char* link_path, char* target, char* arguments, int i
 
 // A link entry counts as added once it exists, even if the list cannot take it.
 int SetupInfo::AddLink(char* link_path, char* target, int icon_index) {
-    LinkEntry* entry = new_link(link_path, target, nullptr, icon_index);
-    if (!entry)
-        return 0;
-    append_entry(links, entry);
-    return 1;
+    return AddSpecialLink(link_path, target, nullptr, icon_index);
 }
 
 int SetupInfo::AddSpecialLink(char* link_path, char* target, char* arguments, int icon_index) {
@@ -128,12 +119,7 @@ int SetupInfo::AddSpecialLink(char* link_path, char* target, char* arguments, in
 int SetupInfo::AddDependency(char* path) {
     if (!path)
         return 0;
-    kString* copy = new (std::nothrow) kString;
-    if (copy && !copy->set(path)) {
-        delete copy;
-        return 0;
-    }
-    return append_entry(dependencies, copy);
+    return append_copy(dependencies, path);
 }
 
 int SetupInfo::RestartNow(unsigned long flags) {

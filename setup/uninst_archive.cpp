@@ -45,17 +45,6 @@ static int write_member(kFile& archive, unsigned long data_size, const char* pat
     return out.close() == 1;
 }
 
-static int append_path(kPtrVector<kString>* list, const char* path) {
-    kString* copy = new (std::nothrow) kString((char*)path);
-    if (!copy)
-        return 0;
-    if (!copy->text || list->append(copy) < 0) {
-        delete copy;
-        return 0;
-    }
-    return 1;
-}
-
 int unpack_archive(char* archive, char* folder, int overwrite, kPtrVector<kString>* written) {
     kFile in;
     if (!in.open(archive, (char*)"rb"))
@@ -87,7 +76,7 @@ int unpack_archive(char* archive, char* folder, int overwrite, kPtrVector<kStrin
             return -1;
         }
         if (written)
-            append_path(written, path.text);
+            append_copy(*written, path.text);
     }
 }
 
@@ -97,18 +86,11 @@ static int write_le32(kFile& file, unsigned long value) {
     return file.write(bytes, 4);
 }
 
-// The text after the last backslash, stepping through double-byte characters
-// so that a trail byte of the code page is never taken for one; null if none.
-static const char* after_last_backslash(const char* path) {
-    const char* name = nullptr;
-    for (const char* p = path; *p; p += mb_char_size(p))
-        if (*p == '\\')
-            name = p + 1;
-    return name;
-}
-
 int append_archive_record(kFile& archive, char* path) {
-    const char* name = path ? after_last_backslash(path) : nullptr;
+    // The text after the last backslash, found by whole characters so that a
+    // trail byte of the code page is never taken for one.
+    const char* last = path ? mb_find_last(path, '\\') : nullptr;
+    const char* name = last ? last + 1 : nullptr;
     // The unpacker refuses the whole archive over one bad name, so such a
     // name is never written.
     if (!name || strlen(name) >= kArchiveNameField || !archive_name_ok(name))

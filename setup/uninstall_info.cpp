@@ -10,18 +10,6 @@ UninstallInfo::~UninstallInfo() {
     uninstall_dirs.destroy_all();
 }
 
-// Appends a copy of text; the copy is destroyed again when the list cannot grow.
-static int append_copy(kPtrVector<kString>& list, const char* text) {
-    kString* copy = new (std::nothrow) kString;
-    if (!copy)
-        return 0;
-    if (!copy->set(text) || list.append(copy) < 0) {
-        delete copy;
-        return 0;
-    }
-    return 1;
-}
-
 int UninstallInfo::AddFile(char* path) {
     if (!path)
         return 0;

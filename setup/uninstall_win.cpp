@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "kregkey.h"
 #include "paths.h"
+#include "regnames.h"
 #include "runs.h"
 #include "uninst_archive.h"
 #include "uninstall_record.h"
@@ -81,7 +82,7 @@ static int place_hidden_copy(SetupInfo* info, kString& copy) {
 // only its whole key is recorded here.
 static void register_uninstall_entry(SetupInfo* info, kString& copy, kString& archive_path) {
     kString key, command;
-    key.sprintf((char*)"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s", text_of(info->product_name));
+    key.sprintf((char*)kUninstallEntryFormat, kCurrentVersionKey, text_of(info->product_name));
     command.sprintf((char*)"%s uninstall1,%s,%s,%s", copy.text, archive_path.text, text_of(info->product_name),
                     text_of(info->product_key));
     info->AddKey(HKEY_LOCAL_MACHINE, key.text, (char*)"UninstallString", command.text);
@@ -107,6 +108,12 @@ int uninstall_support(SetupInfo* info) {
 }
 
 // ---- Uninstall record writer ----
+
+// The record's root key, "<product key>\\Uninstall", into path; 1 when made.
+static int record_root(SetupInfo* info, kString& path) {
+    path.sprintf((char*)"%s\\Uninstall", text_of(info->product_key));
+    return path.text != nullptr;
+}
 
 // The four record subkeys, in the order they are opened and written.
 enum { kFileRecords, kDirRecords, kValueRecords, kKeyRecords, kRecordKinds };
@@ -158,9 +165,8 @@ static void write_list(kRegKey& key, kPtrVector<kString>& list, RecordNamer& nam
 
 void write_uninstall_record(SetupInfo* info) {
     kString root_path;
-    root_path.sprintf((char*)"%s\\Uninstall", text_of(info->product_key));
     kRegKey root;
-    if (!root_path.text || !root.create(HKEY_LOCAL_MACHINE, root_path.text))
+    if (!record_root(info, root_path) || !root.create(HKEY_LOCAL_MACHINE, root_path.text))
         return;
     kRegKey keys[kRecordKinds];
     for (int k = 0; k < kRecordKinds; k++)
@@ -184,7 +190,7 @@ static void remove_windows_entry(SetupInfo* info) {
     if (!info->product_name.text || !info->product_name.text[0])
         return;
     kString key;
-    key.sprintf((char*)"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s", info->product_name.text);
+    key.sprintf((char*)kUninstallEntryFormat, kCurrentVersionKey, info->product_name.text);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.text);
 }
 
@@ -265,7 +271,7 @@ int RecordReader::next() {
     }
 }
 
-static void delete_recorded_file(const char* path) {
+static void delete_recorded_file(const char* path, int) {
     for (int attempt = 0; attempt < kFileAttempts; attempt++) {
         if (!exists(path))
             return;
@@ -276,7 +282,7 @@ static void delete_recorded_file(const char* path) {
     }
 }
 
-static void remove_recorded_folder(const char* path) {
+static void remove_recorded_folder(const char* path, int) {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
@@ -298,7 +304,7 @@ static HKEY root_of(const char* name) {
     return nullptr;
 }
 
-static void delete_recorded_value(const char* record) {
+static void delete_recorded_value(const char* record, int) {
     KeyRecord parts;
     if (!split_key_record(record, 1, &parts))
         return;
@@ -372,8 +378,7 @@ public:
 
 int UninstallRecord::open(SetupInfo* info) {
     kString path;
-    path.sprintf((char*)"%s\\Uninstall", text_of(info->product_key));
-    if (!path.text || !root.open(HKEY_LOCAL_MACHINE, path.text))
+    if (!record_root(info, path) || !root.open(HKEY_LOCAL_MACHINE, path.text))
         return 0;
     for (int k = 0; k < kRecordKinds; k++)
         if (!keys[k].open(root, (char*)kRecordKeys[k]))
@@ -387,33 +392,26 @@ void UninstallRecord::close() {
     root.close();
 }
 
-// One record reader at a time: each holds a whole record, and four at once
-// would pass what a function may take without probing the stack.
+// What removes one record of each kind, in kRecordKeys' order; the flag
+// says whether Windows NT runs.
+static void (*const kRemovers[kRecordKinds])(const char*, int) = {
+    delete_recorded_file, remove_recorded_folder, delete_recorded_value, delete_recorded_key};
+
+// Files, folders, values, then keys. One record reader at a time: each
+// holds a whole record, and four at once would pass what a function may
+// take without probing the stack.
 static void remove_recorded(UninstallRecord& record) {
-    {
-        RecordReader files(record.keys[kFileRecords]);
-        while (files.next())
-            delete_recorded_file(files.text);
-    }
-    {
-        RecordReader dirs(record.keys[kDirRecords]);
-        while (dirs.next())
-            remove_recorded_folder(dirs.text);
-    }
-    {
-        RecordReader values(record.keys[kValueRecords]);
-        while (values.next())
-            delete_recorded_value(values.text);
-    }
     int nt = platform_is_nt();
-    RecordReader keys(record.keys[kKeyRecords]);
-    while (keys.next())
-        delete_recorded_key(keys.text, nt);
+    for (int k = 0; k < kRecordKinds; k++) {
+        RecordReader reader(record.keys[k]);
+        while (reader.next())
+            kRemovers[k](reader.text, nt);
+    }
 }
 
 static void delete_record(SetupInfo* info) {
     kString root, path;
-    root.sprintf((char*)"%s\\Uninstall", text_of(info->product_key));
+    record_root(info, root);
     static const int order[] = {kFileRecords, kDirRecords, kKeyRecords, kValueRecords};
     for (int k : order) {
         path.sprintf((char*)"%s\\%s", root.text, kRecordKeys[k]);
