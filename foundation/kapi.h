@@ -6,8 +6,12 @@
 // setup.exe exports the foundation; the script library imports it from there.
 #ifdef KSETUP_IMPORTS
 #define KAPI __declspec(dllimport)
-#elif defined(KFOUNDATION_EXPORTS)
+#elif defined(KFOUNDATION_EXPORTS) || defined(KSETUP_PROGRAM)
 // prodkit.dll exports its own copies of a few pieces under the same names.
+// setup.exe is compiled as one unit that stands for the whole program: what
+// it exports must be marked, or the compiler would keep it to itself (the
+// marks' own export requests are dropped before the link, so the program
+// still exports exactly the names of setup/setup.def).
 #define KAPI __declspec(dllexport)
 #else
 // setup.exe exports exactly the names that setup/setup.def lists: marking

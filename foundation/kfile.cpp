@@ -5,6 +5,7 @@
 #include <string.h>
 #include "kbuffer.h"
 #include "kstring.h"
+#include "le32.h"
 
 kFile::kFile() : stream(nullptr) {}
 
@@ -126,17 +127,6 @@ int kFile::GetImage(kBuffer& out) {
     if (!seek(0, 0))
         return 0;
     return read(out.pointer(), out.size());
-}
-
-static void put_le32(unsigned char* p, unsigned long v) {
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-    p[2] = (unsigned char)(v >> 16);
-    p[3] = (unsigned char)(v >> 24);
-}
-
-static unsigned long get_le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | ((unsigned long)p[3] << 24);
 }
 
 int kString::write(kFile* file) {

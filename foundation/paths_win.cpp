@@ -4,13 +4,13 @@
 #include "pathtext.h"
 
 // What a leading part of a path is on disk.
-enum Level { kMissing, kFolder, kFile };
+enum Level { kNothingThere, kAFolder, kAFile };
 
 static Level level_of(const char* part) {
     DWORD attributes = GetFileAttributesA(part);
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return kMissing;
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? kFolder : kFile;
+        return kNothingThere;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? kAFolder : kAFile;
 }
 
 // Cuts path at its backslashes one at a time so that each leading part can
@@ -47,7 +47,7 @@ int validate_path(char* path) {
         printf("checking %s\n", part);
         Level level = level_of(part);
         parts.restore(i);
-        if (level == kFile)
+        if (level == kAFile)
             return 0;
     }
     return 1;
@@ -73,9 +73,9 @@ int create_path(char* path) {
     for (int i = 0; i < parts.size(); i++) {
         Level level = level_of(parts.cut(i));
         parts.restore(i);
-        if (level == kFile)
+        if (level == kAFile)
             return 0;
-        missing[i] = level == kMissing;
+        missing[i] = level == kNothingThere;
     }
     for (int i = 0; i < parts.size(); i++) {
         const char* part = parts.cut(i);

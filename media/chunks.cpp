@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <zlib.h>
+#include "le32.h"
 #include "mediaos.h"
 
 namespace {
@@ -12,10 +13,6 @@ namespace {
 // that is damage, and refusing it keeps a forged header from making us
 // allocate gigabytes.
 const unsigned long long kMaxExpansion = 1032;
-
-unsigned long get_le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | ((unsigned long)p[3] << 24);
-}
 
 // Writes the expanded chunks to the destination on a second thread, so that
 // the next chunk expands while the last one is written (of the two plain

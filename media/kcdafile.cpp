@@ -3,23 +3,13 @@
 #include <stdio.h>
 #include <string.h>
 #include "kfile.h"
+#include "le32.h"
 #include "mediaos.h"
 
 namespace {
 
 const unsigned long kFramesPerSecond = 75;
 const unsigned long kTrackFileSize = 44;
-
-unsigned long get_le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | ((unsigned long)p[3] << 24);
-}
-
-void put_le32(unsigned char* p, unsigned long v) {
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-    p[2] = (unsigned char)(v >> 16);
-    p[3] = (unsigned char)(v >> 24);
-}
 
 void put_le16(unsigned char* p, unsigned int v) {
     p[0] = (unsigned char)v;

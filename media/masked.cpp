@@ -4,20 +4,10 @@
 #include <stdlib.h>
 #include <string.h>
 #include "kfile.h"
+#include "le32.h"
 #include "mediaos.h"
 
 namespace {
-
-uint32_t get_le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-
-void put_le32(unsigned char* p, uint32_t v) {
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-    p[2] = (unsigned char)(v >> 16);
-    p[3] = (unsigned char)(v >> 24);
-}
 
 // The block that unmasking streams through: payload and pad a block at a
 // time, so that files of tens of megabytes need no memory of their size.

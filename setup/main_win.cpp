@@ -20,7 +20,7 @@ static int run(HINSTANCE instance, char* command_line) {
     return result;
 }
 
-extern "C" void __stdcall setup_start() {
+extern "C" __attribute__((externally_visible)) void __stdcall setup_start() {
     int result = run(GetModuleHandleA(nullptr), (char*)own_arguments(GetCommandLineA()));
     fflush(stdout);
     ExitProcess((UINT)result);
