@@ -1,8 +1,10 @@
 #!/bin/bash
 # Size of what we ship: builds the product's 32-bit release build
-# (build/win32), strips copies of setup.exe, vscript.dll and prodkit.dll (each
-# one the tree builds) into build/size and prints for each its total and its
-# sections, then for setup.exe its largest contributors from the link map:
+# (build/win32), copies setup.exe, vscript.dll and prodkit.dll (each one the
+# tree builds; the link strips them, and strip would put back the MS-DOS
+# program that setup.exe's build takes out) into build/size and prints for
+# each its total and its sections, then for setup.exe its largest
+# contributors from the link map:
 # our objects and resources, zlib's and libgcc's, the import tables of each
 # system DLL and what the linker makes itself (the export table).
 # The totals of the run before (kept in build/size) stand beside the new.
@@ -53,6 +55,7 @@ contributors() {
             m = substr(file, RSTART + 1, RLENGTH - 2); a = substr(file, 1, RSTART - 1)
             sub(/.*\//, "", a)
             if (a == "libkzlib.a") { sub(/\.c\.obj$/, ".o", m); return "zlib " m }
+            if (a == "libcrtdll_imports.a") return "imports crtdll.dll"
             if (file !~ /^\//) { sub(/\.obj$/, "", m); return "ours " m }
             if (a == "libgcc.a") return "libgcc " m
             if (a ~ /^lib(mingw|moldname)/) return "mingw " m
@@ -101,7 +104,7 @@ touch build/size/totals.before
 [ -f build/size/totals.txt ] && mv build/size/totals.txt build/size/totals.before
 for f in setup.exe vscript.dll prodkit.dll; do
     [ -f "build/win32/bin/$f" ] || { echo "$f: not built, skipped"; echo; continue; }
-    i686-w64-mingw32-strip -o "build/size/$f" "build/win32/bin/$f"
+    cp "build/win32/bin/$f" "build/size/$f"
     sections "build/size/$f"
     echo "$f $(stat -c %s "build/size/$f")" >>build/size/totals.txt
     echo

@@ -53,23 +53,31 @@ set(KBARE_START_LINK -nostartfiles -Wl,--defsym,kpointer_size=${CMAKE_SIZEOF_VOI
 # bytes. A whole script replaces the default one and cannot be added to, so
 # it also carries cmake/discard-unwind.ld's rule and cmake/bare-start.ld's
 # checks: the program links with KMERGED_START_LINK instead of
-# KBARE_START_LINK. The export table keeps a section of its own: the linker
-# finds it by its name.
+# KBARE_START_LINK. The export table goes into the code section too, which
+# saves a third section's padding; the linker fills the export directory only
+# for a section named .edata, so cmake/finish-program.pl sets it after the
+# link, from the link map.
 set(KMERGED_START_LINK -nostartfiles -Wl,--defsym,kpointer_size=${CMAKE_SIZEOF_VOID_P})
 function(kmerged_sections output)
   execute_process(COMMAND ${CMAKE_LINKER} --verbose OUTPUT_VARIABLE script RESULT_VARIABLE failed)
   string(REGEX REPLACE ".*\n=+\n(.*)\n=+\n.*" "\\1" script "${script}")
   set(data "    *(.data)\n    *(.data2)\n    *(SORT(.data$*))\n")
+  # (The export table at the very start of its section: the linker writes
+  # its addresses as if it began there.)
+  set(code_start "  {\n    KEEP (*(SORT_NONE(.init)))\n")
   set(code_end "    *(.glue_7)\n")
   set(imports_end "    KEEP (SORT(*)(.idata$7))\n")
-  foreach(part data code_end imports_end)
+  set(exports "  .edata BLOCK(__section_alignment__) :\n  {\n    *(.edata)\n  }\n")
+  foreach(part data code_start code_end imports_end exports)
     string(FIND "${script}" "${${part}}" at)
     if(failed OR at EQUAL -1)
       message(FATAL_ERROR "kmerged_sections: the linker's script has changed (${part} not found)")
     endif()
   endforeach()
   string(REPLACE "${data}" "" script "${script}")
+  string(REPLACE "${exports}" "" script "${script}")
   string(REPLACE "${code_end}" "${code_end}    *(.rdata)\n    *(SORT(.rdata$*))\n" script "${script}")
+  string(REPLACE "${code_start}" "${code_start}    *(.edata)\n" script "${script}")
   string(REPLACE "${imports_end}" "${imports_end}${data}" script "${script}")
   file(READ ${PROJECT_SOURCE_DIR}/cmake/discard-unwind.ld discard)
   string(REGEX MATCH "/DISCARD/[^\n]*" discard "${discard}")
