@@ -6,7 +6,8 @@
 #   deps.sh --list   prints their names
 set -e
 packages="g++-mingw-w64-i686 g++-mingw-w64-x86-64 dpkg-dev wine64 xvfb
-x11-apps x11-utils imagemagick cmake make googletest zlib1g-dev clang libclang-rt-14-dev"
+x11-apps x11-utils imagemagick cmake make googletest zlib1g-dev clang libclang-rt-14-dev
+dosbox"
 if [ "${1:-}" = --list ]; then
     echo $packages
     exit 0
