@@ -6,19 +6,14 @@
 // table and the pixel bits.
 class BitmapResource {
 public:
-    BitmapResource(HINSTANCE module, char* name) : data(nullptr), size(0), handle(nullptr) {
+    // (A resource needs no freeing on Win32: it lives as long as its module.)
+    BitmapResource(HINSTANCE module, char* name) : data(nullptr), size(0) {
         HRSRC found = FindResourceA(module, name, (LPCSTR)RT_BITMAP);
-        if (!found)
-            return;
-        handle = LoadResource(module, found);
+        HGLOBAL handle = found ? LoadResource(module, found) : nullptr;
         if (handle) {
             data = (const BYTE*)LockResource(handle);
             size = SizeofResource(module, found);
         }
-    }
-    ~BitmapResource() {
-        if (handle)
-            FreeResource(handle);
     }
     BitmapResource(const BitmapResource&) = delete;
     BitmapResource& operator=(const BitmapResource&) = delete;
@@ -32,25 +27,29 @@ public:
 
     // 1 when the header, the colour table and (for uncompressed bitmaps) the
     // pixel rows all lie inside the resource, so nothing is read past it.
+    // Bitmaps of more than 32 bits a pixel, or 2^27 pixels wide or more, are
+    // refused: none is valid or could fit, and the row's size stays in 32 bits.
     int whole() const {
-        if (!data || size < sizeof(BITMAPINFOHEADER) || header()->biSize < sizeof(BITMAPINFOHEADER))
+        if (!data || size < sizeof(BITMAPINFOHEADER) || header()->biSize < sizeof(BITMAPINFOHEADER) ||
+            header()->biSize > size)
             return 0;
-        unsigned long long start = (unsigned long long)header()->biSize + colours() * sizeof(RGBQUAD);
+        DWORD start = header()->biSize + colours() * sizeof(RGBQUAD);
         if (start > size)
             return 0;
         if (header()->biCompression != BI_RGB)
             return 1;
-        long long width = header()->biWidth, height = header()->biHeight;
-        if (width <= 0 || height == 0)
+        LONG width = header()->biWidth, height = header()->biHeight;
+        DWORD bits = header()->biBitCount;
+        if (width <= 0 || height == 0 || bits > 32 || width >= 0x8000000)
             return 0;
-        unsigned long long row = ((unsigned long long)width * header()->biBitCount + 31) / 32 * 4;
-        return start + row * (unsigned long long)(height < 0 ? -height : height) <= size;
+        DWORD row = ((DWORD)width * bits + 31) / 32 * 4;
+        DWORD rows = height < 0 ? 0u - (DWORD)height : (DWORD)height;
+        return row == 0 || rows <= (size - start) / row;
     }
 
 private:
     const BYTE* data;
     DWORD size;
-    HGLOBAL handle;
 };
 
 // A palette of the resource's colour table, each entry with flags 0.
