@@ -82,20 +82,13 @@ void kFile::dump(long n) {
     for (long o = 0; o < n; o += 16) {
         long k = n - o < 16 ? n - o : 16;
         printf((char*)"%.8lx: ", (unsigned long)o);
-        for (long c = 0; c < 16; c++) {
-            if (c < k)
-                printf((char*)"%.2x ", bytes[o + c]);
-            else
-                printf((char*)"XX ");
-        }
+        // Columns past the end read "XX " and "X".
+        for (long c = 0; c < 16; c++)
+            printf((char*)(c < k ? "%.2x " : "XX "), c < k ? bytes[o + c] : 0);
         printf((char*)"  ");
         for (long c = 0; c < 16; c++) {
-            if (c >= k) {
-                printf((char*)"X");
-                continue;
-            }
-            unsigned char b = bytes[o + c];
-            printf((char*)"%c", b >= 0x20 && b <= 0x7E ? b : '.');
+            unsigned char b = c < k ? bytes[o + c] : 'X';
+            printf((char*)"%c", c >= k || (b >= 0x20 && b <= 0x7E) ? b : '.');
         }
         printf((char*)"\n");
     }

@@ -115,13 +115,12 @@ SearchHandle* valid_handle(void* handle) {
 
 // 1 when every record of the member (full size, the last one included) lies
 // inside the archive, so that nothing is allocated or written for lengths
-// that the file cannot hold. The record count is divided in 32 bits (a
-// 64-bit division would bring libgcc's into the installer); only the
-// records' extent, which can pass 4 GiB, is reckoned in 64.
+// that the file cannot hold. Reckoned by division, in 32 bits: the records'
+// extent (a data and a mask block each) can pass 4 GiB.
 int records_fit(const kFDFileEntry& entry, unsigned long archive_size) {
     uint32_t k = entry.block_size;
     uint32_t records = entry.length / k + (entry.length % k != 0);
-    return entry.data_offset + (unsigned long long)records * 2 * k <= archive_size;
+    return entry.data_offset <= archive_size && records <= (archive_size - entry.data_offset) / k / 2;
 }
 
 // Copies the member's records from the archive's position to out. record

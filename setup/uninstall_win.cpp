@@ -431,7 +431,7 @@ static void add_wininit_deletion(const char* path) {
     if (strlen(path) >= MAX_PATH)
         return;
     sprintf(ini, "%s\\wininit.ini", windows);
-    sprintf(line, "NUL=%s", path);
+    int n = sprintf(line, "NUL=%s", path);
     const DWORD room = 32768;
     char* section = new (std::nothrow) char[room + sizeof line + 1];
     if (!section)
@@ -439,8 +439,8 @@ static void add_wininit_deletion(const char* path) {
     DWORD used = GetPrivateProfileSectionA("rename", section, room, ini);
     if (used < room - 2) {
         // The section is a list of zero-terminated lines ending in an empty one.
-        memcpy(section + used, line, strlen(line) + 1);
-        section[used + strlen(line) + 1] = 0;
+        memcpy(section + used, line, n + 1);
+        section[used + n + 1] = 0;
         WritePrivateProfileSectionA("rename", section, ini);
     }
     delete[] section;
