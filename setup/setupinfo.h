@@ -53,6 +53,7 @@ public:
 
     // Append a copy; 0 for a null path or when the list cannot grow.
     int AddFile(char* path);
+    // Append a copy (an empty entry for a null path); 0 when the list cannot grow.
     int AddDir(char* path);
     // "%s\\%s,%s" (value record) when value_name is not null, else "%s\\%s"
     // (whole-key record), with root named HKLM, HKCR, HKCU or HKUS. 0 for a

@@ -37,14 +37,6 @@ std::string read_value(HKEY root, const char* key, const char* name) {
     return data;
 }
 
-bool key_exists(HKEY root, const char* key) {
-    HKEY open;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &open) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(open);
-    return true;
-}
-
 // Every value (name, data) of a key.
 std::set<std::pair<std::string, std::string>> values_of(HKEY root, const std::string& key) {
     std::set<std::pair<std::string, std::string>> all;
@@ -89,22 +81,10 @@ protected:
     void TearDown() override { remove_product_traces(); }
 
     ProcessResult run(const std::string& command_line, const std::function<void()>& drive) {
-        ProcessResult result;
-        std::thread runner([&] { result = run_process(command_line, nullptr, 120000); });
-        drive();
-        runner.join();
-        return result;
+        return run_driven(command_line, 120000, drive);
     }
     ProcessResult setup(const std::function<void()>& drive) {
         return run("\"" + media() + "\\setup.exe\"", drive);
-    }
-    // Presses button in the dialog with caption; false when it never came.
-    static bool answer(const char* caption, int button) {
-        HWND dialog = wait_dialog(caption);
-        if (!dialog)
-            return false;
-        press(dialog, button);
-        return wait_dialog_gone(caption);
     }
     void choose_folder() {
         HWND path = wait_dialog("Install Path");

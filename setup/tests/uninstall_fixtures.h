@@ -7,14 +7,6 @@
 // Every key the uninstall tests make lives under these and goes with them.
 const char kTestKey[] = "Software\\VantrelTests";
 
-inline bool key_exists(HKEY root, const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 inline bool make_key(HKEY root, const std::string& path) {
     HKEY key;
     if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)

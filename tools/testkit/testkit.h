@@ -3,6 +3,7 @@
 // and the emulated CD drive.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 
 namespace testkit {
@@ -46,6 +47,14 @@ ProcessResult run_process(const std::string& command_line, const char* folder = 
 // Starts command_line without waiting; returns the process handle (or null).
 HANDLE start_process(const std::string& command_line, const char* folder = nullptr);
 
+// run_process on a thread of its own while drive() answers the program's
+// dialogs on this one; returns when both have ended.
+ProcessResult run_driven(const std::string& command_line, DWORD timeout_ms, const std::function<void()>& drive);
+
+// Registry keys and named mutexes, whichever process made them.
+bool key_exists(HKEY root, const std::string& path);
+bool mutex_exists(const char* name);
+
 // Dialogs of any process, found by caption.
 HWND wait_dialog(const char* caption, DWORD timeout_ms = 20000);
 // Waits until no dialog with that caption exists; false on time-out.
@@ -56,6 +65,9 @@ bool control_enabled(HWND dialog, int id);
 // Presses a button (BM_CLICK, posted so that a modal loop in the same
 // thread is not needed).
 void press(HWND dialog, int id);
+// Presses button in the dialog with caption and waits until the dialog has
+// gone; false when it never came or stayed.
+bool answer(const char* caption, int button);
 // Saves what the window shows on the screen as a PNG file.
 bool save_png(HWND window, const std::string& path);
 

@@ -3,6 +3,7 @@
 #include <zlib.h>
 #include <stdio.h>
 #include <string.h>
+#include <thread>
 #include <vector>
 
 namespace testkit {
@@ -112,6 +113,16 @@ HANDLE start_process(const std::string& command_line, const char* folder) {
     return launch(command_line, folder, nullptr);
 }
 
+// Appends up to available bytes of the pipe to output.
+static bool read_some(HANDLE pipe, DWORD available, std::string* output) {
+    char block[4096];
+    DWORD n = 0;
+    if (!ReadFile(pipe, block, available < sizeof block ? available : sizeof block, &n, nullptr))
+        return false;
+    output->append(block, n);
+    return true;
+}
+
 ProcessResult run_process(const std::string& command_line, const char* folder, DWORD timeout_ms) {
     ProcessResult result;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -134,22 +145,14 @@ ProcessResult run_process(const std::string& command_line, const char* folder, D
         if (!PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr))
             break;
         if (available) {
-            char block[4096];
-            DWORD n = 0;
-            if (!ReadFile(read_end, block, available < sizeof block ? available : sizeof block, &n, nullptr))
+            if (!read_some(read_end, available, &result.output))
                 break;
-            result.output.append(block, n);
             continue;
         }
         if (WaitForSingleObject(process, 20) == WAIT_OBJECT_0) {
             // Drain what is left, then stop.
-            while (PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr) && available) {
-                char block[4096];
-                DWORD n = 0;
-                if (!ReadFile(read_end, block, available < sizeof block ? available : sizeof block, &n,
-                              nullptr))
-                    break;
-                result.output.append(block, n);
+            while (PeekNamedPipe(read_end, nullptr, 0, nullptr, &available, nullptr) && available &&
+                   read_some(read_end, available, &result.output)) {
             }
             break;
         }
@@ -163,6 +166,29 @@ ProcessResult run_process(const std::string& command_line, const char* folder, D
     CloseHandle(process);
     CloseHandle(read_end);
     return result;
+}
+
+ProcessResult run_driven(const std::string& command_line, DWORD timeout_ms, const std::function<void()>& drive) {
+    ProcessResult result;
+    std::thread runner([&] { result = run_process(command_line, nullptr, timeout_ms); });
+    drive();
+    runner.join();
+    return result;
+}
+
+bool key_exists(HKEY root, const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool mutex_exists(const char* name) {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+    if (mutex)
+        CloseHandle(mutex);
+    return mutex != nullptr;
 }
 
 HWND wait_dialog(const char* caption, DWORD timeout_ms) {
@@ -207,6 +233,14 @@ bool control_enabled(HWND dialog, int id) {
 
 void press(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+bool answer(const char* caption, int button) {
+    HWND dialog = wait_dialog(caption);
+    if (!dialog)
+        return false;
+    press(dialog, button);
+    return wait_dialog_gone(caption);
 }
 
 static void put_be32(std::string& out, unsigned long v) {

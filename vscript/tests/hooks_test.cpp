@@ -27,14 +27,6 @@ std::string text_or_null(const kString& s) {
     return s.text ? "\"" + std::string(s.text) + "\"" : "(unset)";
 }
 
-bool key_exists(HKEY root, const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void set_text(const char* key, const char* name, const std::string& value) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, name, REG_SZ, value.c_str(), (DWORD)value.size() + 1);
 }

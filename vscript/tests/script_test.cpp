@@ -148,13 +148,6 @@ TEST(Profiles, RemovingAShortcutFolderKeepsWhatIsNotAShortcut) {
     EXPECT_FALSE(folder_exists(folder));
 }
 
-bool mutex_exists(const char* name) {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
-    if (mutex)
-        CloseHandle(mutex);
-    return mutex != nullptr;
-}
-
 HANDLE start_and_wait_for(const std::string& command, const char* mutex) {
     HANDLE process = start_process(bin_folder() + "\\" + command);
     for (int i = 0; i < 200 && !mutex_exists(mutex); i++)

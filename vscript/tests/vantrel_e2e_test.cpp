@@ -285,11 +285,8 @@ TEST_F(Vantrel, AReplaceCutShortAfterTheOldVersionWentLeavesItsSettingsToTheNext
         // No previous version any more: Welcome and License come first.
         std::string proposed;
         ProcessResult next = run("\"" + media() + "\\setup.exe\"", [&] {
-            EXPECT_TRUE(answer("Welcome", 1));
-            EXPECT_TRUE(answer("License Agreement", 1));
-            HWND path = wait_dialog("Install Path");
+            HWND path = to_install_path(&proposed);
             ASSERT_NE(nullptr, path);
-            proposed = control_text(path, 100);
             press(path, 1);
             EXPECT_TRUE(answer("Connection", 1));
         });
@@ -477,11 +474,8 @@ TEST_F(Vantrel, ASnapshotLeftByAnInterruptedReplaceProposesItsFolderOnly) {
     set_number(kSnapshot, "port", 8080);
     std::string proposed;
     ProcessResult r = run("\"" + media() + "\\setup.exe\"", [&] {
-        EXPECT_TRUE(answer("Welcome", 1));
-        EXPECT_TRUE(answer("License Agreement", 1));
-        HWND path = wait_dialog("Install Path");
+        HWND path = to_install_path(&proposed);
         ASSERT_NE(nullptr, path);
-        proposed = control_text(path, 100);
         press(path, 1);
         EXPECT_TRUE(answer("Connection", 1));
     });
@@ -511,11 +505,8 @@ TEST_F(Vantrel, TheDefaultFolderGoesToTheFirstFixedDriveWithProgramFiles) {
             CreateDirectoryA("B:\\Program Files", nullptr);
         std::string proposed;
         run("\"" + media() + "\\setup.exe\"", [&] {
-            EXPECT_TRUE(answer("Welcome", 1));
-            EXPECT_TRUE(answer("License Agreement", 1));
-            HWND path = wait_dialog("Install Path");
+            HWND path = to_install_path(&proposed);
             ASSERT_NE(nullptr, path);
-            proposed = control_text(path, 100);
             press(path, 2);
         });
         EXPECT_EQ(c.proposed, proposed) << "line " << c.line;

@@ -74,14 +74,6 @@ inline std::string shown(const Value& v) {
     return "type " + std::to_string(v.type) + " of " + std::to_string(v.data.size()) + " bytes";
 }
 
-inline bool key_exists(HKEY root, const char* key) {
-    HKEY open;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &open) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(open);
-    return true;
-}
-
 inline std::string common_programs() {
     Value v = value_of(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs");
     return v.data.c_str();
@@ -169,25 +161,22 @@ protected:
         CoUninitialize();
     }
     ProcessResult run(const std::string& command_line, const std::function<void()>& drive) {
-        ProcessResult result;
-        std::thread runner([&] { result = run_process(command_line, nullptr, 180000); });
-        drive();
-        runner.join();
-        return result;
+        return run_driven(command_line, 180000, drive);
     }
-    static bool answer(const char* caption, int button) {
-        HWND dialog = wait_dialog(caption);
-        if (!dialog)
-            return false;
-        press(dialog, button);
-        return wait_dialog_gone(caption);
+    // Welcome and License accepted: the Install Path dialog (null when it
+    // never came), with the folder it proposes in *proposed when asked.
+    static HWND to_install_path(std::string* proposed = nullptr) {
+        EXPECT_TRUE(answer("Welcome", 1));
+        EXPECT_TRUE(answer("License Agreement", 1));
+        HWND path = wait_dialog("Install Path");
+        if (path && proposed)
+            *proposed = control_text(path, 100);
+        return path;
     }
     // Welcome, License, Install Path, the connection dialog (LAN when lan,
     // the tuning box ticked when tune).
     void walk_through(bool lan, bool* tuning_enabled, bool tune = false) {
-        EXPECT_TRUE(answer("Welcome", 1));
-        EXPECT_TRUE(answer("License Agreement", 1));
-        HWND path = wait_dialog("Install Path");
+        HWND path = to_install_path();
         ASSERT_NE(nullptr, path);
         set_control_text(path, 100, destination);
         press(path, 1);

@@ -20,14 +20,6 @@ using namespace vantrel;
 
 namespace {
 
-bool mutex_exists(const char* name) {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
-    if (!mutex)
-        return false;
-    CloseHandle(mutex);
-    return true;
-}
-
 bool wait_for_mutex(const char* name, bool present, DWORD timeout_ms = 15000) {
     DWORD start = GetTickCount();
     while (mutex_exists(name) != present) {

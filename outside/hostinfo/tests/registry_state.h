@@ -4,8 +4,11 @@
 #include <windows.h>
 #include <map>
 #include <string>
+#include "testkit.h"
 
 namespace registry_state {
+
+using testkit::key_exists;
 
 typedef std::map<std::string, std::pair<DWORD, std::string>> Values;
 
@@ -25,14 +28,6 @@ inline Values values_of(HKEY root, const std::string& path) {
     }
     RegCloseKey(key);
     return values;
-}
-
-inline bool key_exists(HKEY root, const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 // The shallowest key of path (path itself included) that does not exist yet,

@@ -16,14 +16,6 @@ namespace {
 const DWORD kPatience = 20000;
 const char kCompanyKey[] = "Software\\Halvern Dynamics Limited";
 
-bool mutex_exists(const char* name) {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
-    if (!mutex)
-        return false;
-    CloseHandle(mutex);
-    return true;
-}
-
 bool set_event(const char* name) {
     HANDLE event = OpenEventA(EVENT_ALL_ACCESS, FALSE, name);
     if (!event)
@@ -90,7 +82,7 @@ public:
         // The keys from the company's down to subkey that do not exist yet.
         std::string path = subkey;
         for (size_t at = strlen(kCompanyKey);; at = path.find('\\', at + 1)) {
-            if (!key_exists(path.substr(0, at)))
+            if (!key_exists(HKEY_LOCAL_MACHINE, path.substr(0, at)))
                 created_.push_back(path.substr(0, at));
             if (at >= path.size())
                 break;
@@ -131,13 +123,6 @@ public:
     }
 
 private:
-    static bool key_exists(const std::string& path) {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
     bool set(DWORD type, const void* data, DWORD size) {
         HKEY key;
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, subkey_, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
@@ -333,9 +318,14 @@ TEST(DdeProcess, EndsOnTheStopWordUnlessToldToIgnoreIt) {
         SCOPED_TRACE(command_line);
         Started dde(command_line);
         ASSERT_TRUE(eventually([] { return mutex_exists(VANTREL_DDE_MUTEX); }));
+        // The mutex comes first (a second copy must not touch the memory),
+        // the memory with the process id in it just after.
+        DWORD id = GetProcessId(dde.handle());
+        ASSERT_TRUE(eventually([id] {
+            DdeMemory memory;
+            return memory.open() && memory.word() == id;
+        }));
         DdeMemory memory;
-        ASSERT_TRUE(memory.open());
-        EXPECT_EQ(GetProcessId(dde.handle()), memory.word());
         memory.word() = VANTREL_DDE_STOP;
         if (!ignore) {
             EXPECT_EQ(0u, dde.exit_code());
