@@ -5,7 +5,6 @@
 #include <functional>
 #include <set>
 #include <string>
-#include <thread>
 #include "testkit.h"
 
 using namespace testkit;

@@ -7,7 +7,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 #include "script_testkit.h"
 #include "testkit.h"

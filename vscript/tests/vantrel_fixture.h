@@ -7,7 +7,6 @@
 #include <shlobj.h>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 #include "testkit.h"
 
